@@ -1,0 +1,71 @@
+#include <QFileInfo>
+#include <QIcon>
+#include <cstdio>
+
+#include "app/application.h"
+#include "app/main_form.h"
+#include "app/port_list.h"
+#include "link/serial_channel.h"
+#include "update/software_update_check.h"
+
+static const char *const usage =
+    "Usage: corvane [--port PATH]...\n"
+    "Service tool for Palvo absolute rotary encoders with a UART interface.\n"
+    "It finds the encoder on the machine's serial ports by itself.\n\n"
+    "  --port PATH   also search this serial device (a pseudo-terminal, a bridge);\n"
+    "                may be given more than once\n"
+    "  --help        show this text\n"
+    "  --version     show the program's version\n";
+
+int main(int argc, char **argv)
+{
+    CorvaneApplication app(argc, argv);
+    SoftwareUpdateCheckStartup();
+
+    QStringList extraPorts;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--help")) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            std::printf("corvane %s\n", qPrintable(ProgramVersionStr));
+            return 0;
+        }
+        if (a == QLatin1String("--port") && i + 1 < args.size()) {
+            const QString path = args[++i];
+            // The text before the first blank names the port, so a blank cannot stand in it.
+            if (path.contains(QLatin1Char(' '))) {
+                std::fprintf(stderr, "corvane: a port path must not contain a blank: %s\n", qPrintable(path));
+                return 2;
+            }
+            if (!QFileInfo::exists(path)) {
+                std::fprintf(stderr, "corvane: no such device: %s\n", qPrintable(path));
+                return 2;
+            }
+            extraPorts << path;
+            continue;
+        }
+        std::fprintf(stderr, "corvane: unknown option: %s\n%s", qPrintable(a), usage);
+        return 2;
+    }
+
+    SetApplicationTitle(CorvaneTitle);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/icon.png")));
+
+    auto channel = createSerialPortChannel();
+    auto ports = createSystemPortList(extraPorts);
+    Platform platform;
+    platform.channel = channel.get();
+    platform.ports = ports.get();
+
+    int rc = 0;
+    {
+        TMainForm form(platform);
+        form.show();
+        rc = app.exec();
+    }
+    return rc;
+}
