@@ -1,1 +1,0 @@
-// The encoder model lives here.
