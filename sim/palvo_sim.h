@@ -21,6 +21,13 @@ struct SimConfig {
     uint16_t fwBuild = 10;
 };
 
+// A configuration frame the encoder took.
+struct TakenFrame {
+    char letter;      // M Z c r A
+    uint32_t value;   // the 32-bit value of M and Z, else 0
+    double ms;        // when its last byte arrived
+};
+
 struct LoggedByte {
     uint8_t byte;
     double ms;   // since the simulator started, steady clock
@@ -57,6 +64,10 @@ public:
 
     void setBaud(int baud);
     int appliedBaud() const;           // the rate the tool last set on the line
+    // Each rate seen on the line when a byte arrived, repeats collapsed: the
+    // order in which a port search tried them.
+    std::vector<int> baudHistory() const;
+    void clearBaudHistory();
 
     // The shaft.
     void setPosition(uint16_t counts); // 0..16383, as the encoder shows it
@@ -79,6 +90,8 @@ public:
     int32_t zeroOffset() const;
     int saves() const;
     int factoryResets() const;
+    int calibrationStarts() const;
+    std::vector<TakenFrame> frames() const;
 
     // Faults on demand: applied to the next `count` answers (-1 = until cleared).
     void setFault(Fault fault, int count = -1, int faultParam = 0);
