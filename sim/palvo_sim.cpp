@@ -62,6 +62,7 @@ struct Simulator::Impl {
     std::thread thread;
     int wake[2] = {-1, -1};
     std::atomic<bool> running{false};
+    bool closeRequested = false;   // a HangUp fault fired; the thread closes the pty
 };
 
 bool Simulator::Impl::serve()
@@ -143,6 +144,15 @@ void Simulator::Impl::run()
             ::poll(fds + 1, 1, 10);
         }
         std::lock_guard lock(mutex);
+        if (closeRequested) {
+            closeRequested = false;
+            pending.clear();
+            parser.reset();
+            pty.close();
+            removeLink(linkPath);
+            running = false;
+            break;
+        }
         flushDue(nowMs());
     }
 }
@@ -208,6 +218,10 @@ void Simulator::Impl::reply(std::vector<uint8_t> bytes, double now, bool faultsA
             break;
         case Fault::Garbage:
             bytes = garbage(bytes.size());
+            break;
+        case Fault::HangUp:
+            bytes.clear();
+            closeRequested = true;
             break;
         case Fault::None:
             break;
@@ -275,6 +289,19 @@ std::string Simulator::portPath() const
 void Simulator::hangUp()
 {
     d->halt();
+    removeLink(d->linkPath);
+}
+
+bool Simulator::serving() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->pty.isOpen();
+}
+
+void Simulator::setMultiturn(bool multiturn)
+{
+    std::lock_guard lock(d->mutex);
+    d->model.setMultiturn(multiturn);
 }
 
 bool Simulator::restart()

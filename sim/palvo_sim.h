@@ -41,6 +41,7 @@ enum class Fault {
     WrongEcho,   // first byte replaced
     Delay,       // answer after faultParam ms
     Garbage,     // random bytes of the right length
+    HangUp,      // instead of answering, the master closes: the tool's writes fail
 };
 
 class Simulator {
@@ -57,10 +58,12 @@ public:
     std::string devicePath() const;    // /dev/pts/N
     std::string portPath() const;      // link path when given, else device path
 
-    // The master closes: the tool's writes fail. restart() serves a new pty at
-    // the same link path.
+    // The master closes and the link goes away, as when the adapter is
+    // unplugged: the tool's writes fail. restart() serves a new pty at the
+    // same link path, keeping the encoder's state and the byte log.
     void hangUp();
     bool restart();
+    bool serving() const;              // false after a hang-up (also one by Fault::HangUp)
 
     void setBaud(int baud);
     int appliedBaud() const;           // the rate the tool last set on the line
@@ -68,6 +71,8 @@ public:
     // order in which a port search tried them.
     std::vector<int> baudHistory() const;
     void clearBaudHistory();
+
+    void setMultiturn(bool multiturn);
 
     // The shaft.
     void setPosition(uint16_t counts); // 0..16383, as the encoder shows it
