@@ -77,7 +77,7 @@ Identification identification(const QByteArray &reply)
 {
     need(reply, 0, 28);
     Identification id;
-    id.productNameOk = reply.indexOf("Palvo ") == 1;
+    id.productNameOk = reply.mid(1, 6) == "Palvo ";
     id.partNumber = reply.mid(6, 16);
     const unsigned build = (unsigned(at(reply, 26)) << 8) | at(reply, 27);
     id.firmware = QByteArray::number(at(reply, 23)) + '.' + QByteArray::number(at(reply, 24)) + '.'
