@@ -53,7 +53,10 @@ int main(int argc, char **argv)
     }
 
     SetApplicationTitle(CorvaneTitle);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/icon.png")));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/corvane/icon.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/corvane/icon16.png"), QSize(16, 16));
+    QApplication::setWindowIcon(icon);
 
     auto channel = createSerialPortChannel();
     auto ports = createSystemPortList(extraPorts);

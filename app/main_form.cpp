@@ -91,12 +91,8 @@ qint32 TMainForm::SendCommand(quintptr handle, const QByteArray &command, QByteA
 
 void TMainForm::setStatusText(const QString &text)
 {
-    // Right-aligned label: it grows to the left and keeps its right edge at 732.
-    const int right = 732;
+    // The label is right-anchored: it grows to the left and keeps its right edge at 732.
     lblSWupdateCheckStatus->setText(text);
-    lblSWupdateCheckStatus->adjustSize();
-    const QRect g = lblSWupdateCheckStatus->geometry();
-    lblSWupdateCheckStatus->move(right - g.width(), g.y());
 }
 
 void TMainForm::closeEvent(QCloseEvent *e)

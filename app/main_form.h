@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/widgets.h"
 #include "link/send_command.h"
 
 class QCheckBox;
@@ -57,21 +58,21 @@ public:
     QWidget *pnl1Top = nullptr;
     QWidget *pnl2Mid = nullptr;
     QGroupBox *GroupBox1 = nullptr;
-    QLabel *lblEncoderInfo = nullptr;
-    QLabel *lblEncoderInfo2 = nullptr;
+    Label *lblEncoderInfo = nullptr;
+    Label *lblEncoderInfo2 = nullptr;
     Panel *pnlComm = nullptr;
     QLabel *Image1 = nullptr;
     QListWidget *listCom = nullptr;
     QSpinBox *seDelay = nullptr;
     QCheckBox *cbBeriEnkoder = nullptr;
-    QLabel *lblRxBuffer1 = nullptr;
-    QLabel *lblRxBuffer2 = nullptr;
+    Label *lblRxBuffer1 = nullptr;
+    Label *lblRxBuffer2 = nullptr;
     RadioGroup *rgBaudrate = nullptr;
     Panel *pnlAbsPosMT = nullptr;
     Panel *pnlAbsPosCnt = nullptr;
     Panel *pnlAbsPosDeg = nullptr;
     PaintBox *PaintBoxKot = nullptr;
-    QLabel *lblTempAsic_C = nullptr;
+    Label *lblTempAsic_C = nullptr;
     QGroupBox *gbEncoderStatus = nullptr;
     Panel *pnlAError = nullptr;
     Panel *pnlAWarning = nullptr;
@@ -93,8 +94,8 @@ public:
     Panel *pnlAselfCalOutOfRange = nullptr;
     Panel *pnlASelfCalEffective = nullptr;
     Panel *pnlAselfCalSucessful = nullptr;
-    QLabel *lblAselfCalResult = nullptr;
-    QLabel *lblSWupdateCheckStatus = nullptr;
+    Label *lblAselfCalResult = nullptr;
+    Label *lblSWupdateCheckStatus = nullptr;
 
     QTimer *TimerBeriEnkoder = nullptr;
     QTimer *InitTimer = nullptr;

@@ -4,6 +4,22 @@
 #include <QPainter>
 #include <QRadioButton>
 
+Label::Label(QWidget *parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void Label::setText(const QString &text)
+{
+    QLabel::setText(text);
+    if (!m_autoSize)
+        return;
+    const int right = geometry().right();
+    adjustSize();
+    if (m_anchorRight)
+        move(right - width() + 1, y());
+}
+
 Panel::Panel(QWidget *parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignCenter);
@@ -30,6 +46,13 @@ void Panel::setBevel(bool lowered)
 
 RadioGroup::RadioGroup(QWidget *parent) : QGroupBox(parent), m_group(new QButtonGroup(this))
 {
+    // Tab enters the group at its selected item, as the platform's group does.
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (!on)
+            return;
+        for (int i = 0; i < m_buttons.size(); ++i)
+            m_buttons[i]->setFocusPolicy(i == id ? Qt::TabFocus : Qt::NoFocus);
+    });
 }
 
 void RadioGroup::setItems(const QStringList &items)
@@ -82,10 +105,10 @@ void RadioGroup::layoutButtons()
     if (m_buttons.isEmpty())
         return;
     // Items share the height below the caption evenly, as the platform's group does.
-    const int top = 14, bottom = 4, left = 8;
+    const int top = 14, bottom = 4, left = 5;
     const int h = (height() - top - bottom) / int(m_buttons.size());
     for (int i = 0; i < m_buttons.size(); ++i)
-        m_buttons[i]->setGeometry(left, top + i * h, width() - left - 4, h);
+        m_buttons[i]->setGeometry(left, top + i * h, width() - left - 1, h);
 }
 
 PaintBox::PaintBox(QWidget *parent) : QWidget(parent) {}

@@ -2,12 +2,29 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStringList>
+#include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
 
 class QButtonGroup;
 class QPainter;
 class QRadioButton;
+
+// A label that sizes itself to its text whenever the text changes; a
+// right-anchored one grows to the left and keeps its right edge.
+// The window's fields are typed Label*, so every setText goes through here.
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    explicit Label(QWidget *parent = nullptr);
+    void setText(const QString &text);   // hides QLabel::setText on purpose
+    void setAutoSize(bool on) { m_autoSize = on; }
+    bool autoSize() const { return m_autoSize; }
+    void setAnchorRight(bool on) { m_anchorRight = on; }
+private:
+    bool m_autoSize = true;
+    bool m_anchorRight = false;
+};
 
 // A panel with a caption and a colour; the status lamps are panels too.
 class Panel : public QLabel {
@@ -17,6 +34,7 @@ public:
     QColor color() const { return m_color; }
     void setColor(const QColor &c);
     void setBevel(bool lowered);
+    bool bevelLowered() const { return frameShadow() == QFrame::Sunken && frameShape() != QFrame::NoFrame; }
 private:
     QColor m_color;
 };
@@ -47,4 +65,16 @@ public:
     std::function<void(QPainter &)> onPaint;
 protected:
     void paintEvent(QPaintEvent *e) override;
+};
+
+// Rows of one fixed height, whatever items the list is given later.
+class FixedRowDelegate : public QStyledItemDelegate {
+public:
+    FixedRowDelegate(int rowHeight, QObject *parent) : QStyledItemDelegate(parent), m_height(rowHeight) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
+    }
+private:
+    int m_height;
 };
