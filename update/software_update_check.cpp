@@ -19,9 +19,3 @@ void SoftwareUpdateCheckStartup()
     ReadProgramVersion();
 }
 
-void ReadProgramVersion() {}
-void ReadProgramVersionFrom(const QString &) {}
-qint32 TodayAsNumber() { return 0; }
-void ReadUpdatePreference(qint32 &) {}
-void WriteUpdatePreference(qint32) {}
-void CheckForUpdate() {}

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <array>
 
+#include "tools/dialogs.h"
+
 // Module state of the update check.
 extern QString ProgramName;
 extern QString ManifestUrl;
@@ -27,4 +29,18 @@ qint32 TodayAsNumber();
 void ReadUpdatePreference(qint32 &value);
 void WriteUpdatePreference(qint32 value);
 
+// The whole check, once per program run (later calls do nothing).
 void CheckForUpdate();
+
+// The task dialog: 100 + the position of the pressed button, 2 when cancelled,
+// 0 when it could not be shown.
+int AskWithButtons(const QString &caption, const QString &title, const QString &text, Dialogs::Icon icon,
+                   const QStringList &buttons);
+// True when a TCP connection to the probe port of host opens in time; otherwise
+// reports "Check internet: " and the error.
+bool CanReachHost(const QString &host);
+// Fetches url and fills lines; otherwise reports "Download file: " and the error.
+bool DownloadLines(const QString &url, QStringList &lines);
+// Throws "Could not open the default web browser." when url is no web address
+// or the browser cannot be opened.
+void OpenInBrowser(const QString &url);
