@@ -34,15 +34,22 @@ int main(int argc, char **argv)
             std::printf("corvane %s\n", qPrintable(ProgramVersionStr));
             return 0;
         }
-        if (a == QLatin1String("--port") && i + 1 < args.size()) {
-            const QString path = args[++i];
+        if (a == QLatin1String("--port")) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                std::fprintf(stderr, "corvane: --port needs the path of a serial device\n");
+                return 2;
+            }
+            // Made absolute, since a bare name would be looked for under /dev.
+            const QString given = args[++i];
+            const QString path = QFileInfo(given).absoluteFilePath();
             // The text before the first blank names the port, so a blank cannot stand in it.
             if (path.contains(QLatin1Char(' '))) {
-                std::fprintf(stderr, "corvane: a port path must not contain a blank: %s\n", qPrintable(path));
+                std::fprintf(stderr, "corvane: a port path must not contain a blank: %s\n",
+                             qPrintable(path));
                 return 2;
             }
             if (!QFileInfo::exists(path)) {
-                std::fprintf(stderr, "corvane: no such device: %s\n", qPrintable(path));
+                std::fprintf(stderr, "corvane: no such device: %s\n", qPrintable(given));
                 return 2;
             }
             extraPorts << path;
