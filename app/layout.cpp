@@ -222,8 +222,12 @@ void bind(QWidget *form, T *&field, const char *name)
 
 } // namespace
 
+// The pictures live in the static library; a reference keeps the linker from dropping them.
+static void initResources() { Q_INIT_RESOURCE(corvane); }
+
 void TMainForm::buildLayout()
 {
+    initResources();
     insertFontSubstitutes();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Corvane for Palvo Asnychronous Serial (UART)"));

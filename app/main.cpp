@@ -60,6 +60,7 @@ int main(int argc, char **argv)
     }
 
     SetApplicationTitle(CorvaneTitle);
+    Q_INIT_RESOURCE(corvane);
     QIcon icon;
     icon.addFile(QStringLiteral(":/corvane/icon.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/corvane/icon16.png"), QSize(16, 16));
