@@ -39,6 +39,7 @@ public:
     void setCalStatus(uint8_t status);
     uint8_t calStatus(double nowMs);
     void setCalibration(int delayMs, uint8_t resultStatus, bool never);
+    void setCalibrationDelay(int delayMs) { m_calDelayMs = delayMs; }
 
     int32_t zeroOffset() const { return int32_t(m_zeroOffset); }
     int saves = 0;

@@ -409,6 +409,12 @@ void Simulator::setCalibration(int delayMs, uint8_t resultStatus, bool never)
     d->model.setCalibration(delayMs, resultStatus, never);
 }
 
+void Simulator::setCalibrationDelay(int delayMs)
+{
+    std::lock_guard lock(d->mutex);
+    d->model.setCalibrationDelay(delayMs);
+}
+
 int32_t Simulator::zeroOffset() const
 {
     std::lock_guard lock(d->mutex);

@@ -90,6 +90,8 @@ public:
     void setCalStatus(uint8_t status);
     uint8_t calStatus() const;
     void setCalibration(int delayMs, uint8_t resultStatus, bool never = false);
+    // Only the time; the outcome stays as it was (by default counter + 1).
+    void setCalibrationDelay(int delayMs);
 
     // Configuration frames the encoder has taken (for tests).
     int32_t zeroOffset() const;
