@@ -48,8 +48,9 @@ private:
 void TMainForm::InitTimerTimer()
 {
     InitTimer->stop();
-    // A window that is closing opens no more ports.
-    if (ApplicationTerminating())
+    // A window that is closing opens no more ports; a tick that arrives while
+    // a run pumps messages must not start a second run on the same port.
+    if (ApplicationTerminating() || m_searching)
         return;
     SearchGuard searching(m_searching);
 
@@ -70,8 +71,10 @@ void TMainForm::InitTimerTimer()
         if (!channel().open(portNameOfEntry(listCom->item(row)->text())))
             continue;
         ComID = channel().handle();
-        if (ComID == INVALID_HANDLE_VALUE)
+        if (ComID == INVALID_HANDLE_VALUE) {
+            channel().close();
             continue;
+        }
 
         for (int i = 0; i < int(BaudRates.size()); ++i) {
             rgBaudrate->setItemIndex(i);

@@ -63,7 +63,7 @@ private slots:
     void rejectedAnswers_data();
     void rejectedAnswers();
     void closingDuringARunStopsIt();
-    void pollingWaitsForTheRun();
+    void otherTicksWaitForTheRun();
 };
 
 void DiscoveryTest::foundAtEachRate_data()
@@ -205,17 +205,23 @@ void DiscoveryTest::closingDuringARunStopsIt()
     QVERIFY(portFree(silent1.portPath()));
 }
 
-void DiscoveryTest::pollingWaitsForTheRun()
+void DiscoveryTest::otherTicksWaitForTheRun()
 {
     SimFixture silent(silentConfig()), enc;
     QVERIFY(silent.ok() && enc.ok());
     Window w({silent.portEntry(), enc.portEntry()});
-    // The user ticks "Read encoder" while the silent port is being tried.
-    QTimer::singleShot(100, w.form.get(), [&] { w.form->cbBeriEnkoder->setChecked(true); });
+    // While the silent port is being tried the user ticks "Read encoder", and
+    // the search timer is armed again (as a lost line elsewhere would do).
+    QTimer::singleShot(100, w.form.get(), [&] {
+        w.form->cbBeriEnkoder->setChecked(true);
+        w.form->InitTimer->start(10);
+    });
 
     w.form->InitTimerTimer();
 
+    // Neither a poll nor a second run touched the silent port.
     QVERIFY(w.form->TimerBeriEnkoder->isActive());
+    QVERIFY(!w.form->InitTimer->isActive());
     QCOMPARE(QByteArray::fromStdString(silent.sim().received()), QByteArray("vvvvvvv"));
     QCOMPARE(w.form->listCom->currentRow(), 1);
     QVERIFY(w.form->ComID != INVALID_HANDLE_VALUE);
