@@ -199,6 +199,8 @@ std::vector<uint8_t> Simulator::Impl::garbage(size_t length)
 void Simulator::Impl::reply(std::vector<uint8_t> bytes, double now, bool faultsApply)
 {
     double due = now;
+    if (model.config().wireTime && baud > 0)   // 10 bits a byte at 8N1
+        due += double(bytes.size() + 1) * 10000.0 / baud;
     if (faultsApply && fault != Fault::None && faultCount != 0) {
         switch (fault) {
         case Fault::Silent:

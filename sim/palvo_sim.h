@@ -14,6 +14,7 @@ struct SimConfig {
     int baud = 115200;                  // the only rate it answers at (8N1)
     bool multiturn = true;
     bool garbageAtWrongBaud = false;    // at other rates send line garbage instead of silence
+    bool wireTime = false;              // answer only after the command and reply bytes would have crossed the wire
     std::string serial = "A12345";      // six bytes
     std::string productName = "Palvo "; // bytes 2-7 of the identification record
     std::string partNumber = " PAL-UART-14B-MT"; // bytes 7-22 (byte 7 is the name's blank)

@@ -22,6 +22,7 @@ const char kUsage[] =
     "  --link PATH          symlink to create (an existing symlink is replaced)\n"
     "  --baud N             the only rate it answers at, 8N1 (default 115200)\n"
     "  --garbage            send line noise at other rates instead of staying silent\n"
+    "  --wire-time          answer only after the bytes would have crossed a real line\n"
     "  --single-turn        no multiturn counter (shorter replies)\n"
     "  --position N         shown single-turn position, 0..16383 (default 0)\n"
     "  --turns N            multiturn counter, -32768..32767 (default 0)\n"
@@ -105,6 +106,8 @@ int main(int argc, char **argv)
             config.multiturn = false;
         } else if (arg == "--garbage") {
             config.garbageAtWrongBaud = true;
+        } else if (arg == "--wire-time") {
+            config.wireTime = true;
         } else if (arg == "--error") {
             error = true;
         } else if (arg == "--warning") {

@@ -22,6 +22,7 @@ private slots:
     void answersOnlyAtItsLineSettings();
     void garbageAtWrongRate();
     void baudHistoryCollapsesRepeats();
+    void wireTimeHoldsTheAnswer();
 };
 
 void SimTest::answersThroughLink_data()
@@ -213,6 +214,24 @@ void SimTest::baudHistoryCollapsesRepeats()
     }
     const std::vector<int> expected = {128000, 230400, 115200, 1000000};
     QCOMPARE(fx.sim().baudHistory(), expected);
+}
+
+void SimTest::wireTimeHoldsTheAnswer()
+{
+    // 29 bytes at 9600 bit/s, 8N1: about 30 ms on a real line.
+    palvo::SimConfig config;
+    config.baud = 9600;
+    config.wireTime = true;
+    SimFixture fx(config);
+    QVERIFY(fx.ok());
+    RawLine line(fx.portPath(), 9600);
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(line.send("r"));
+    QCOMPARE(line.receive(28, 10), QByteArray());
+    QCOMPARE(line.receive(28, 2000).size(), 28);
+    QVERIFY2(timer.elapsed() >= 28, QByteArray::number(timer.elapsed()).constData());
 }
 
 QTEST_GUILESS_MAIN(SimTest)
