@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "app/widgets.h"
 #include "link/serial_channel.h"
@@ -34,6 +36,10 @@ void TMainForm::connectHandlers()
     connect(InitTimer, &QTimer::timeout, this, &TMainForm::InitTimerTimer);
     connect(tmrStartup, &QTimer::timeout, this, &TMainForm::tmrStartupTimer);
     connect(cbBeriEnkoder, &QCheckBox::toggled, this, &TMainForm::cbBeriEnkoderClick);
+    // The box's own signal misses partly typed text, the editor's misses arrow
+    // steps; running the handler twice for one change is harmless.
+    connect(seDelay, &QSpinBox::textChanged, this, &TMainForm::seDelayChange);
+    connect(seDelay->findChild<QLineEdit *>(), &QLineEdit::textChanged, this, &TMainForm::seDelayChange);
     connect(btnMTzero, &QPushButton::clicked, this, &TMainForm::btnMTzeroClick);
     connect(btnSTzero, &QPushButton::clicked, this, &TMainForm::btnSTzeroClick);
     connect(btnResetFactory, &QPushButton::clicked, this, &TMainForm::btnResetFactoryClick);

@@ -147,8 +147,6 @@ private slots:
         f.seDelay->setFocus();
         f.seDelay->selectAll();
         QTest::keyClicks(f.seDelay, QStringLiteral("100"));
-        if (f.TimerBeriEnkoder->interval() == 50)
-            QEXPECT_FAIL("", "the box's change is not connected to seDelayChange yet", Abort);
         QCOMPARE(f.TimerBeriEnkoder->interval(), 100);
         f.seDelay->selectAll();
         QTest::keyClicks(f.seDelay, QStringLiteral("0"));
