@@ -471,6 +471,11 @@ std::string Simulator::received() const
     return bytes;
 }
 
+double Simulator::elapsedMs() const
+{
+    return d->nowMs();
+}
+
 void Simulator::clearLog()
 {
     std::lock_guard lock(d->mutex);

@@ -104,10 +104,11 @@ public:
     // Faults on demand: applied to the next `count` answers (-1 = until cleared).
     void setFault(Fault fault, int count = -1, int faultParam = 0);
 
-    // Every byte received, with its time.
+    // Every byte received, with its time; elapsedMs() is now on the same clock.
     std::vector<LoggedByte> log() const;
     std::string received() const;      // the bytes alone
     void clearLog();
+    double elapsedMs() const;
 
 private:
     struct Impl;
