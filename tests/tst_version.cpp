@@ -73,9 +73,9 @@ QByteArray elf(bool is64, bool big, const QByteArray &notes, quint64 notesOffset
     Bytes table(big);
     table.data = QByteArray(is64 ? 64 : 40, '\0');   // the null section
     if (is64)
-        table.put(0, 4).put(7, 4).put(0, 8).put(0, 8).put(notesAt, 8).put(quint64(notes.size()), 8).put(0, 24);
+        table.put(0, 4).put(7, 4).put(0, 8).put(0, 8).put(notesAt, 8).put(quint64(notes.size()), 8).raw(QByteArray(24, '\0'));
     else
-        table.put(0, 4).put(7, 4).put(0, 4).put(0, 4).put(notesAt, 4).put(quint64(notes.size()), 4).put(0, 16);
+        table.put(0, 4).put(7, 4).put(0, 4).put(0, 4).put(notesAt, 4).put(quint64(notes.size()), 4).raw(QByteArray(16, '\0'));
     return h.data + notes + table.data;
 }
 
