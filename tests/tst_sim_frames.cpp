@@ -70,8 +70,8 @@ void SimFramesTest::parser_data()
     QTest::newRow("prefix restarts on its first byte") << QByteArray::fromHex("9e9e274db6") + "c" << 0
                                                        << QStringList{"frame c 0"};
     QTest::newRow("unknown letter after the prefix is a command") << kUnlock + "v" << 0 << QStringList{"cmd v"};
-    QTest::newRow("stalled frame is abandoned") << kUnlock + "r" << 500 << QStringList{"cmd r"};
-    QTest::newRow("slow frame within the gap limit") << kUnlock + "r" << 100 << QStringList{"frame r 0"};
+    QTest::newRow("stalled frame is abandoned") << kUnlock + "r" << 1500 << QStringList{"cmd r"};
+    QTest::newRow("slow frame within the gap limit") << kUnlock + "r" << 400 << QStringList{"frame r 0"};
 }
 
 void SimFramesTest::parser()
