@@ -5,15 +5,26 @@
 #include "app/main_form.h"
 #include "link/serial_channel.h"
 #include "tools/dialogs.h"
+#include "tools/terminating.h"
 
 ConfigSequence::ConfigSequence(TMainForm &form)
-    : m_form(form), m_wasReading(form.cbBeriEnkoder->isChecked())
+    : m_form(form), m_wasReading(form.cbBeriEnkoder->isChecked()),
+      m_portWasOpen(form.ComID != INVALID_HANDLE_VALUE)
 {
     m_form.m_sequenceRunning = true;
     m_form.cbBeriEnkoder->setChecked(false);
 }
 
-ConfigSequence::~ConfigSequence() { m_form.m_sequenceRunning = false; }
+ConfigSequence::~ConfigSequence()
+{
+    m_form.m_sequenceRunning = false;
+    // A write that failed inside the sequence closed the port. Polling hands a
+    // lost port back to the search, but with "Read encoder" left off nothing
+    // would, and the window would sit without an encoder for good.
+    if (m_portWasOpen && m_form.ComID == INVALID_HANDLE_VALUE && !ApplicationTerminating()
+        && !m_form.InitTimer->isActive())
+        m_form.InitTimer->start();
+}
 
 void ConfigSequence::restoreReading() { m_form.cbBeriEnkoder->setChecked(m_wasReading); }
 

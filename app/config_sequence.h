@@ -21,6 +21,7 @@ public:
 private:
     TMainForm &m_form;
     bool m_wasReading;
+    bool m_portWasOpen;
 };
 
 // Sends one configuration frame (no reply awaited). False when it did not reach

@@ -119,6 +119,11 @@ void TMainForm::InitTimerTimer()
                                          + (Multiturn == 1 ? QByteArrayLiteral("True")
                                                            : QByteArrayLiteral("False"))));
         lblEncoderInfo2->setText(QString());
+        // Each try above may have waited out a reply timeout: let the window
+        // breathe before the next one, as between two rates.
+        QCoreApplication::processEvents();
+        if (ApplicationTerminating())
+            return;
         if (PreberiIdent())
             lblEncoderInfo2->setText(byteText(QByteArrayLiteral("Part number: ") + prebran_ident
                                               + QByteArrayLiteral("\r\nFW version: ") + FWverzijaStr));
@@ -157,6 +162,9 @@ bool TMainForm::PreveriMultiturn()
         Multiturn = 1;
         return true;
     }
+    QCoreApplication::processEvents();
+    if (ApplicationTerminating())
+        return false;
     if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(0, MultiturnTestIndex)) == SC_OK) {
         Multiturn = 0;
         return true;
