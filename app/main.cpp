@@ -19,11 +19,14 @@ static const char *const usage =
 
 int main(int argc, char **argv)
 {
-    CorvaneApplication app(argc, argv);
     SoftwareUpdateCheckStartup();
 
+    // Read before the application object exists, so that --help, --version and
+    // a refused --port work without a display.
     QStringList extraPorts;
-    const QStringList args = app.arguments();
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--help")) {
@@ -59,7 +62,10 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    CorvaneApplication app(argc, argv);
     SetApplicationTitle(CorvaneTitle);
+    // Lets the desktop match the window to corvane.desktop and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
     Q_INIT_RESOURCE(corvane);
     QIcon icon;
     icon.addFile(QStringLiteral(":/corvane/icon.png"), QSize(32, 32));

@@ -27,7 +27,7 @@ struct Platform {
     PortList *ports = nullptr;
 };
 
-class TMainForm : public QWidget, public TransactionHost {
+class TMainForm final : public QWidget, public TransactionHost {
     Q_OBJECT
 public:
     explicit TMainForm(const Platform &platform, QWidget *parent = nullptr);

@@ -21,8 +21,7 @@ struct Found {
 
 QString driverOf(const QString &deviceDir)
 {
-    const QString link = QFileInfo(deviceDir + QStringLiteral("/driver")).canonicalFilePath();
-    return link;
+    return QFileInfo(deviceDir + QStringLiteral("/driver")).canonicalFilePath();
 }
 
 // Newer kernels put a serial-base "port" and "ctrl" device between the tty and

@@ -131,8 +131,8 @@ private:
 #ifdef Q_OS_WIN
         // The port list may give a bare number; QSerialPort adds the \\.\ itself.
         bool isNumber = false;
-        portName.toInt(&isNumber);
-        return isNumber ? QStringLiteral("COM") + portName : portName;
+        const int number = portName.toInt(&isNumber);
+        return isNumber && number > 0 ? QStringLiteral("COM") + portName : portName;
 #else
         // "ttyUSB0" means /dev/ttyUSB0; a name starting with "/" is a path
         // (QSerialPort keeps those as they are).

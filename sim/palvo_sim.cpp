@@ -252,7 +252,7 @@ void Simulator::Impl::flushDue(double now)
 
 // ---------------------------------------------------------------------------
 
-Simulator::Simulator(SimConfig config)
+Simulator::Simulator(const SimConfig &config)
     : d(std::make_unique<Impl>(config))
 {
 }

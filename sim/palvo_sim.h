@@ -47,7 +47,7 @@ enum class Fault {
 
 class Simulator {
 public:
-    explicit Simulator(SimConfig config = {});
+    explicit Simulator(const SimConfig &config = {});
     ~Simulator();
     Simulator(const Simulator &) = delete;
     Simulator &operator=(const Simulator &) = delete;

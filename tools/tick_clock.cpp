@@ -1,7 +1,7 @@
 #include "tools/tick_clock.h"
 
 #include <QThread>
-#include <time.h>
+#include <ctime>
 
 namespace {
 
