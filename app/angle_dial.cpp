@@ -20,7 +20,10 @@ qint16 checked16(long long v)
     return qint16(v);
 }
 
-qint16 radius(int width) { return checked16(width / 2); }
+qint16 radius(int width)
+{
+    return checked16(width / 2);
+}
 
 // Angle of the radial from the centre through (x, y), in degrees counter-clockwise
 // from three o'clock, as the arc call wants it (screen y grows downwards).
@@ -38,7 +41,7 @@ void drawLabel(QPainter &canvas, int left, int top, const QString &text)
     canvas.drawText(left, top + fm.ascent(), text);
 }
 
-} // namespace
+}   // namespace
 
 qint16 roundHalfEven16(double value)
 {

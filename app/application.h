@@ -3,7 +3,6 @@
 
 #include "tools/app_title.h"
 
-
 // The application object: an exception that escapes any handler ends up in the
 // general error report instead of the event loop, and the program goes on.
 class CorvaneApplication : public QApplication {

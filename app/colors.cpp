@@ -3,6 +3,12 @@
 #include <QApplication>
 #include <QPalette>
 
-QColor clrFace() { return QApplication::palette().color(QPalette::Window); }
+QColor clrFace()
+{
+    return QApplication::palette().color(QPalette::Window);
+}
 
-QColor clrWindowText() { return QApplication::palette().color(QPalette::WindowText); }
+QColor clrWindowText()
+{
+    return QApplication::palette().color(QPalette::WindowText);
+}

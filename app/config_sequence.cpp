@@ -21,12 +21,15 @@ ConfigSequence::~ConfigSequence()
     // A write that failed inside the sequence closed the port. Polling hands a
     // lost port back to the search, but with "Read encoder" left off nothing
     // would, and the window would sit without an encoder for good.
-    if (m_portWasOpen && m_form.ComID == INVALID_HANDLE_VALUE && !ApplicationTerminating()
-        && !m_form.InitTimer->isActive())
+    if (m_portWasOpen && m_form.ComID == INVALID_HANDLE_VALUE && !ApplicationTerminating() &&
+        !m_form.InitTimer->isActive())
         m_form.InitTimer->start();
 }
 
-void ConfigSequence::restoreReading() { m_form.cbBeriEnkoder->setChecked(m_wasReading); }
+void ConfigSequence::restoreReading()
+{
+    m_form.cbBeriEnkoder->setChecked(m_wasReading);
+}
 
 bool sendConfigFrame(TMainForm &form, const QByteArray &frame, const QString &failureText)
 {

@@ -43,7 +43,7 @@ bool readPosition(TMainForm &form)
     return form.ComID != INVALID_HANDLE_VALUE;
 }
 
-} // namespace
+}   // namespace
 
 void TMainForm::btnMTzeroClick()
 {
@@ -117,8 +117,7 @@ void TMainForm::btnResetFactoryClick()
         pnlAselfCalTimeout->setColor(clrGrey);
         pnlAselfCalOutOfRange->setColor(clrGrey);
         pnlAselfCalSucessful->setColor(clrGrey);
-        dialogs().plain(
-            QStringLiteral("Reset finished. It is recommended to power-cycle the encoder."));
+        dialogs().plain(QStringLiteral("Reset finished. It is recommended to power-cycle the encoder."));
     }
     sequence.restoreReading();
 }

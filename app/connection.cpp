@@ -39,11 +39,12 @@ public:
     ~SearchGuard() { m_flag = false; }
     SearchGuard(const SearchGuard &) = delete;
     SearchGuard &operator=(const SearchGuard &) = delete;
+
 private:
     bool &m_flag;
 };
 
-} // namespace
+}   // namespace
 
 void TMainForm::InitTimerTimer()
 {
@@ -101,6 +102,11 @@ void TMainForm::InitTimerTimer()
     }
 
     if (found) {
+        // Each step of the identification may wait out a reply timeout: the
+        // window gets its turn between them, as between two rates.
+        QCoreApplication::processEvents();
+        if (ApplicationTerminating())
+            return;
         if (!PreveriMultiturn()) {
             // It answered "v" but not "1": keeping the port would leave the tool
             // with reading off and no further search. Let go and search again.
@@ -114,19 +120,16 @@ void TMainForm::InitTimerTimer()
         }
         pnlAbsPosMT->setVisible(Multiturn != 0);
         btnMTzero->setVisible(Multiturn != 0);
-        lblEncoderInfo->setText(byteText(QByteArrayLiteral("Serial no.: ") + prebrana_serijska
-                                         + QByteArrayLiteral("\r\nMultiturn: ")
-                                         + (Multiturn == 1 ? QByteArrayLiteral("True")
-                                                           : QByteArrayLiteral("False"))));
+        lblEncoderInfo->setText(byteText(
+            QByteArrayLiteral("Serial no.: ") + prebrana_serijska + QByteArrayLiteral("\r\nMultiturn: ") +
+            (Multiturn == 1 ? QByteArrayLiteral("True") : QByteArrayLiteral("False"))));
         lblEncoderInfo2->setText(QString());
-        // Each try above may have waited out a reply timeout: let the window
-        // breathe before the next one, as between two rates.
         QCoreApplication::processEvents();
         if (ApplicationTerminating())
             return;
         if (PreberiIdent())
-            lblEncoderInfo2->setText(byteText(QByteArrayLiteral("Part number: ") + prebran_ident
-                                              + QByteArrayLiteral("\r\nFW version: ") + FWverzijaStr));
+            lblEncoderInfo2->setText(byteText(QByteArrayLiteral("Part number: ") + prebran_ident +
+                                              QByteArrayLiteral("\r\nFW version: ") + FWverzijaStr));
         // Polling is still held back here; it starts on the timer's first tick,
         // after this run has ended.
         cbBeriEnkoder->setChecked(true);
@@ -142,8 +145,7 @@ bool TMainForm::BeriVerzijo()
     prebrana_serijska.clear();
     const qint32 expected = Palvo_konstante::ReplyLengths(0, VersionCommandIndex);
     if (SendCommand(ComID, QByteArray(1, Palvo_konstante::CommandChars(VersionCommandIndex)), RxBuffer,
-                    expected)
-        != SC_OK)
+                    expected) != SC_OK)
         return false;
     if (!replies::serialReplyValid(RxBuffer))
         return false;
@@ -158,14 +160,16 @@ bool TMainForm::BeriVerzijo()
 bool TMainForm::PreveriMultiturn()
 {
     const QByteArray command(1, Palvo_konstante::CommandChars(MultiturnTestIndex));
-    if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(1, MultiturnTestIndex)) == SC_OK) {
+    if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(1, MultiturnTestIndex)) ==
+        SC_OK) {
         Multiturn = 1;
         return true;
     }
     QCoreApplication::processEvents();
     if (ApplicationTerminating())
         return false;
-    if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(0, MultiturnTestIndex)) == SC_OK) {
+    if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(0, MultiturnTestIndex)) ==
+        SC_OK) {
         Multiturn = 0;
         return true;
     }
@@ -175,8 +179,8 @@ bool TMainForm::PreveriMultiturn()
 bool TMainForm::PreberiIdent()
 {
     const QByteArray command(1, Palvo_konstante::CommandChars(IdentCommandIndex));
-    if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(Multiturn, IdentCommandIndex))
-        != SC_OK)
+    if (SendCommand(ComID, command, RxBuffer, Palvo_konstante::ReplyLengths(Multiturn, IdentCommandIndex)) !=
+        SC_OK)
         return false;
     const replies::Identification ident = replies::identification(RxBuffer);
     prebran_ident = ident.partNumber;

@@ -17,8 +17,8 @@ public:
     int askWithButtons(const QString &caption, const QString &title, const QString &text, Icon icon,
                        const QStringList &buttons) override
     {
-        QMessageBox mb(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                       caption, title, QMessageBox::NoButton, QApplication::activeWindow());
+        QMessageBox mb(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information, caption,
+                       title, QMessageBox::NoButton, QApplication::activeWindow());
         mb.setInformativeText(text);
         QList<QAbstractButton *> added;
         for (const QString &b : buttons)
@@ -46,8 +46,14 @@ private:
 QtDialogs qtDialogs;
 Dialogs *current = &qtDialogs;
 
-} // namespace
+}   // namespace
 
-Dialogs &dialogs() { return *current; }
+Dialogs &dialogs()
+{
+    return *current;
+}
 
-void setDialogs(Dialogs *d) { current = d ? d : &qtDialogs; }
+void setDialogs(Dialogs *d)
+{
+    current = d ? d : &qtDialogs;
+}

@@ -16,8 +16,20 @@
 
 namespace {
 
-enum class Kind { Panel, Label, StaticText, GroupBox, Image, ListBox, SpinBox, CheckBox, RadioGroup,
-                  PaintBox, Button, ProgressBar };
+enum class Kind {
+    Panel,
+    Label,
+    StaticText,
+    GroupBox,
+    Image,
+    ListBox,
+    SpinBox,
+    CheckBox,
+    RadioGroup,
+    PaintBox,
+    Button,
+    ProgressBar
+};
 enum class Fill { Parent, Face, White, Silver, CommDark, Stripe };
 
 struct Font {
@@ -29,12 +41,12 @@ struct Font {
 struct Control {
     const char *name;
     Kind kind;
-    const char *parent;           // nullptr: the window
+    const char *parent;   // nullptr: the window
     int x, y, w, h;
     const char *caption;
     Font font;
     Fill fill;
-    bool bevel;                   // lowered bevel
+    bool bevel;   // lowered bevel
     bool visible;
     bool enabled;
     const char *hint;
@@ -48,6 +60,7 @@ constexpr Font topLampFont{"Tahoma", 12, true};
 constexpr Font inherit{};
 
 // Creation order is stacking order: later controls lie above earlier ones.
+// clang-format off
 constexpr Control controls[] = {
     {"pnl1Top", Kind::Panel, nullptr, 0, 0, 745, 81, "", inherit, Fill::White, false, true, true, nullptr},
     {"pnl2Mid", Kind::Panel, nullptr, 0, 81, 745, 8, "", inherit, Fill::Stripe, false, true, true, nullptr},
@@ -97,21 +110,25 @@ constexpr Control controls[] = {
 
     {"lblSWupdateCheckStatus", Kind::Label, nullptr, 726, 401, 6, 11, "...", {"Small Fonts", 9, false}, Fill::Parent, false, true, true, nullptr},
 };
+// clang-format on
 
-constexpr const char *tabOrder[] = {"rgBaudrate", "listCom", "cbBeriEnkoder", "btnMTzero",
-                                    "seDelay", "btnSTzero", "btnResetFactory", "btnStartSelfCal"};
+constexpr const char *tabOrder[] = {"rgBaudrate", "listCom",   "cbBeriEnkoder",   "btnMTzero",
+                                    "seDelay",    "btnSTzero", "btnResetFactory", "btnStartSelfCal"};
 
 // The faces of the design are Windows fonts; elsewhere metric-compatible or
 // close faces stand in, at the same pixel sizes.
 void insertFontSubstitutes()
 {
-    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Arial Narrow"),
-                               {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Small Fonts"),
-                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial Narrow"), {QStringLiteral("Liberation Sans Narrow"),
+                                                                QStringLiteral("DejaVu Sans Condensed")});
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Small Fonts"), {QStringLiteral("DejaVu Sans Condensed"),
+                                                               QStringLiteral("Liberation Sans Narrow")});
 }
 
 QFont makeFont(const Font &f)
@@ -126,12 +143,18 @@ QFont makeFont(const Font &f)
 QColor fillColor(Fill fill)
 {
     switch (fill) {
-    case Fill::Face: return clrFace();
-    case Fill::White: return clrWhite;
-    case Fill::Silver: return clrSilver;
-    case Fill::CommDark: return clrCommDark;
-    case Fill::Stripe: return clrStripe;
-    case Fill::Parent: break;
+    case Fill::Face:
+        return clrFace();
+    case Fill::White:
+        return clrWhite;
+    case Fill::Silver:
+        return clrSilver;
+    case Fill::CommDark:
+        return clrCommDark;
+    case Fill::Stripe:
+        return clrStripe;
+    case Fill::Parent:
+        break;
     }
     return {};
 }
@@ -165,7 +188,8 @@ QWidget *makeControl(const Control &c, QWidget *parent)
         }
         return l;
     }
-    case Kind::GroupBox: return new QGroupBox(caption, parent);
+    case Kind::GroupBox:
+        return new QGroupBox(caption, parent);
     case Kind::Image: {
         auto *l = new QLabel(parent);
         l->setPixmap(QPixmap(QStringLiteral(":/corvane/logo.png")));
@@ -185,7 +209,8 @@ QWidget *makeControl(const Control &c, QWidget *parent)
         s->setValue(caption.toInt());
         return s;
     }
-    case Kind::CheckBox: return new QCheckBox(caption, parent);
+    case Kind::CheckBox:
+        return new QCheckBox(caption, parent);
     case Kind::RadioGroup: {
         auto *g = new RadioGroup(parent);
         g->setTitle(caption);
@@ -194,7 +219,8 @@ QWidget *makeControl(const Control &c, QWidget *parent)
         g->setItemIndex(0);
         return g;
     }
-    case Kind::PaintBox: return new PaintBox(parent);
+    case Kind::PaintBox:
+        return new PaintBox(parent);
     case Kind::Button: {
         auto *b = new QPushButton(caption, parent);
         b->setAutoDefault(false);
@@ -212,18 +238,20 @@ QWidget *makeControl(const Control &c, QWidget *parent)
     return nullptr;
 }
 
-template <typename T>
-void bind(QWidget *form, T *&field, const char *name)
+template <typename T> void bind(QWidget *form, T *&field, const char *name)
 {
     field = form->findChild<T *>(QLatin1String(name));
     if (!field)
         throw std::out_of_range("Range check error");
 }
 
-} // namespace
+}   // namespace
 
 // The pictures live in the static library; a reference keeps the linker from dropping them.
-static void initResources() { Q_INIT_RESOURCE(corvane); }
+static void initResources()
+{
+    Q_INIT_RESOURCE(corvane);
+}
 
 void TMainForm::buildLayout()
 {
@@ -232,9 +260,9 @@ void TMainForm::buildLayout()
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Corvane for Palvo Asnychronous Serial (UART)"));
     // Fixed border: minimise and close, no maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(745, 417);
     setFont(makeFont(windowFont));
     setAutoFillBackground(true);

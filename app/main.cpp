@@ -47,8 +47,7 @@ int main(int argc, char **argv)
             const QString path = QFileInfo(given).absoluteFilePath();
             // The text before the first blank names the port, so a blank cannot stand in it.
             if (path.contains(QLatin1Char(' '))) {
-                std::fprintf(stderr, "corvane: a port path must not contain a blank: %s\n",
-                             qPrintable(path));
+                std::fprintf(stderr, "corvane: a port path must not contain a blank: %s\n", qPrintable(path));
                 return 2;
             }
             if (!QFileInfo::exists(path)) {

@@ -14,8 +14,7 @@
 
 TMainForm *MainForm = nullptr;
 
-TMainForm::TMainForm(const Platform &platform, QWidget *parent)
-    : QWidget(parent), m_platform(platform)
+TMainForm::TMainForm(const Platform &platform, QWidget *parent) : QWidget(parent), m_platform(platform)
 {
     MainForm = this;
     buildLayout();

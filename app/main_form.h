@@ -39,6 +39,7 @@ private:
     quint8 TrenutniUkazIdx = 0;
     quint8 BufDisp = 0;
     qint16 Temperatura = 0;
+
 public:
     quintptr ComID = 0;
     QByteArray prebrana_serijska;
@@ -109,8 +110,7 @@ public:
     void setStatusText(const QString &text);   // keeps the right edge at 732
 
     // Link.
-    qint32 SendCommand(quintptr handle, const QByteArray &command, QByteArray &reply,
-                       qint32 expectedLength);
+    qint32 SendCommand(quintptr handle, const QByteArray &command, QByteArray &reply, qint32 expectedLength);
 
     // Connection management (connection.cpp).
     void InitTimerTimer();
@@ -148,11 +148,12 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    void buildLayout();     // layout.cpp
+    void buildLayout();   // layout.cpp
     void connectHandlers();
 
     Platform m_platform;
     bool m_destroyed = false;
+
 public:
     // Run guards: a discovery run holds polling back; a configuration sequence
     // ignores clicks on the other configuration buttons.

@@ -40,7 +40,7 @@ void setLamp(Panel *lamp, bool on, const QColor &onColor)
     lamp->setColor(on ? onColor : clrGrey);
 }
 
-} // namespace
+}   // namespace
 
 void TMainForm::cbBeriEnkoderClick()
 {
@@ -134,8 +134,8 @@ void TMainForm::ProcessReply(quint8 index)
         ShowDetailedStatus(quint8(RxBuffer.at(p)));
     } else if (index == 4) {
         Temperatura = replies::temperature(RxBuffer, p);
-        lblTempAsic_C->setText(QStringLiteral("Temp: ") + temperatureText(Temperatura)
-                               + QStringLiteral(" \u00b0C"));
+        lblTempAsic_C->setText(QStringLiteral("Temp: ") + temperatureText(Temperatura) +
+                               QStringLiteral(" \u00b0C"));
         lblTempAsic_C->adjustSize();
     }
 

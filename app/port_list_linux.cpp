@@ -13,7 +13,7 @@
 namespace {
 
 struct Found {
-    int group;      // adapters first: the encoder is nearly always behind one
+    int group;   // adapters first: the encoder is nearly always behind one
     QString prefix;
     int number;
     QString entry;
@@ -54,7 +54,7 @@ bool hasUart(const QString &ttyDir)
     return ok && value != 0;
 }
 
-} // namespace
+}   // namespace
 
 QStringList linuxSerialPortEntries(const QString &sysfsRoot)
 {
@@ -75,8 +75,8 @@ QStringList linuxSerialPortEntries(const QString &sysfsRoot)
         const bool onboard = prefix == QLatin1String("ttyS");
         if (onboard && !hasUart(ttyDir))
             continue;
-        found.append({onboard ? 1 : 0, prefix, m.captured(2).toInt(),
-                      makePortEntry(n, driverTag(sysfsRoot, ttyDir))});
+        found.append(
+            {onboard ? 1 : 0, prefix, m.captured(2).toInt(), makePortEntry(n, driverTag(sysfsRoot, ttyDir))});
     }
     std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) {
         if (a.group != b.group)
@@ -103,10 +103,11 @@ public:
             out << makePortEntry(p, QStringLiteral("cmdline"));
         return out;
     }
+
 private:
     QStringList m_extra;
 };
-} // namespace
+}   // namespace
 
 std::unique_ptr<PortList> createSystemPortList(const QStringList &commandLinePorts)
 {

@@ -14,8 +14,8 @@ QStringList registrySerialPortEntries()
 {
     QStringList out;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"hardware\\devicemap\\serialcomm", 0, KEY_READ, &key)
-        != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"hardware\\devicemap\\serialcomm", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return out;
     for (DWORD i = 0;; ++i) {
         wchar_t name[16384];
@@ -31,7 +31,8 @@ QStringList registrySerialPortEntries()
         const QString port = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(data));
         if (!port.startsWith(QLatin1String("COM")))
             continue;
-        out << makePortEntry(port.mid(3), deviceTagFromValueName(QString::fromWCharArray(name, int(nameLen))));
+        out << makePortEntry(port.mid(3),
+                             deviceTagFromValueName(QString::fromWCharArray(name, int(nameLen))));
     }
     RegCloseKey(key);
     return out;
@@ -47,11 +48,12 @@ public:
             out << makePortEntry(p, QStringLiteral("cmdline"));
         return out;
     }
+
 private:
     QStringList m_extra;
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<PortList> createSystemPortList(const QStringList &commandLinePorts)
 {

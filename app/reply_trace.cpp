@@ -21,8 +21,7 @@ QString replyTraceLine(char command, const QByteArray &reply)
     return line;
 }
 
-void appendReplyTrace(QLabel &label1, QLabel &label2, quint8 &bufDisp, quint8 index,
-                      const QByteArray &reply)
+void appendReplyTrace(QLabel &label1, QLabel &label2, quint8 &bufDisp, quint8 index, const QByteArray &reply)
 {
     const char command = Palvo_konstante::CommandChars(index);
     QLabel &collecting = bufDisp == 1 ? label2 : label1;

@@ -13,5 +13,4 @@ QString replyTraceLine(char command, const QByteArray &reply);
 // Adds the reply of command index `index` (1..4) to the collecting label.
 // bufDisp 1: label1 shown, label2 collects; otherwise the other way round.
 // Index 1 starts a new cycle; after index 4 the labels trade places.
-void appendReplyTrace(QLabel &label1, QLabel &label2, quint8 &bufDisp, quint8 index,
-                      const QByteArray &reply);
+void appendReplyTrace(QLabel &label1, QLabel &label2, quint8 &bufDisp, quint8 index, const QByteArray &reply);

@@ -21,11 +21,17 @@ constexpr quint32 PassMs = 100;
 constexpr int GiveUpProgress = 110;   // a little over 11 s without a change
 constexpr qint32 StatusLength = 2;
 
-const QByteArray statusCommand() { return QByteArrayLiteral("i"); }
+const QByteArray statusCommand()
+{
+    return QByteArrayLiteral("i");
+}
 
-QString counterText(quint8 status) { return QStringLiteral("Counter: ") + QString::number(status & 0x03); }
+QString counterText(quint8 status)
+{
+    return QStringLiteral("Counter: ") + QString::number(status & 0x03);
+}
 
-} // namespace
+}   // namespace
 
 int selfCalProgress(quint32 elapsedMs)
 {

@@ -76,7 +76,10 @@ QStringList RadioGroup::items() const
     return out;
 }
 
-int RadioGroup::itemIndex() const { return m_group->checkedId(); }
+int RadioGroup::itemIndex() const
+{
+    return m_group->checkedId();
+}
 
 void RadioGroup::setItemIndex(int index)
 {
@@ -92,7 +95,10 @@ void RadioGroup::setItemIndex(int index)
     }
 }
 
-QRadioButton *RadioGroup::button(int index) const { return m_buttons.value(index); }
+QRadioButton *RadioGroup::button(int index) const
+{
+    return m_buttons.value(index);
+}
 
 void RadioGroup::resizeEvent(QResizeEvent *e)
 {

@@ -21,6 +21,7 @@ public:
     void setAutoSize(bool on) { m_autoSize = on; }
     bool autoSize() const { return m_autoSize; }
     void setAnchorRight(bool on) { m_anchorRight = on; }
+
 private:
     bool m_autoSize = true;
     bool m_anchorRight = false;
@@ -35,6 +36,7 @@ public:
     void setColor(const QColor &c);
     void setBevel(bool lowered);
     bool bevelLowered() const { return frameShadow() == QFrame::Sunken && frameShape() != QFrame::NoFrame; }
+
 private:
     QColor m_color;
 };
@@ -49,8 +51,10 @@ public:
     int itemIndex() const;
     void setItemIndex(int index);
     QRadioButton *button(int index) const;
+
 protected:
     void resizeEvent(QResizeEvent *e) override;
+
 private:
     void layoutButtons();
     QButtonGroup *m_group;
@@ -63,6 +67,7 @@ class PaintBox : public QWidget {
 public:
     explicit PaintBox(QWidget *parent = nullptr);
     std::function<void(QPainter &)> onPaint;
+
 protected:
     void paintEvent(QPaintEvent *e) override;
 };
@@ -75,6 +80,7 @@ public:
     {
         return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
     }
+
 private:
     int m_height;
 };

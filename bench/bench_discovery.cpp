@@ -32,8 +32,8 @@ int main(int argc, char **argv)
 
     const int silentProbes = 2 * 7 + 6;
     const double floorMs = silentProbes * double(ReplyTimeoutMs);
-    std::printf("encoder at 921600 behind two silent ports; floor %.0f ms (%d probes x %u ms)\n",
-                floorMs, silentProbes, ReplyTimeoutMs);
+    std::printf("encoder at 921600 behind two silent ports; floor %.0f ms (%d probes x %u ms)\n", floorMs,
+                silentProbes, ReplyTimeoutMs);
 
     for (int r = 0; r < rounds; ++r) {
         RecordingDialogs dialogs;

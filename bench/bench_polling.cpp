@@ -20,10 +20,10 @@ namespace {
 
 double threadCpuMs()
 {
-    rusage u {};
+    rusage u{};
     getrusage(RUSAGE_THREAD, &u);   // the window's thread only, not the simulator's
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0
-           + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
 }
 
 struct Run {
@@ -56,7 +56,7 @@ Run poll(TMainForm &f, int seconds)
     return {replies, threadCpuMs() - cpu0, double(wall.elapsed())};
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -90,13 +90,14 @@ int main(int argc, char **argv)
     const Run fast = poll(f, seconds);
     const double timerRate = 1000.0 / 10;
     const double perSecond = fast.replies * 1000.0 / fast.wallMs;
-    std::printf("interval 10 ms: %.1f decoded replies/s over %.1f s (%.1f %% of the timer rate)\n",
-                perSecond, fast.wallMs / 1000, 100.0 * perSecond / timerRate);
+    std::printf("interval 10 ms: %.1f decoded replies/s over %.1f s (%.1f %% of the timer rate)\n", perSecond,
+                fast.wallMs / 1000, 100.0 * perSecond / timerRate);
 
     f.seDelay->findChild<QLineEdit *>()->setText(QStringLiteral("50"));
     f.seDelayChange();
     const Run normal = poll(f, seconds);
-    std::printf("interval 50 ms: %d decoded replies, tool CPU %.1f ms per s of polling (%.2f %% of one core)\n",
-                normal.replies, normal.cpuMs * 1000 / normal.wallMs, normal.cpuMs * 100 / normal.wallMs);
+    std::printf(
+        "interval 50 ms: %d decoded replies, tool CPU %.1f ms per s of polling (%.2f %% of one core)\n",
+        normal.replies, normal.cpuMs * 1000 / normal.wallMs, normal.cpuMs * 100 / normal.wallMs);
     return 0;
 }

@@ -26,7 +26,8 @@ double threadCpuMs()
 {
     rusage ru{};
     getrusage(RUSAGE_THREAD, &ru);
-    return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
+    return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
+           (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
 }
 
 double percentile(std::vector<double> v, double p)
@@ -36,7 +37,7 @@ double percentile(std::vector<double> v, double p)
     return v[i];
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -80,8 +81,8 @@ int main(int argc, char **argv)
             const double wallPerTx = double(total.nsecsElapsed()) / 1e6 / count;
             const double cpuPerTx = (threadCpuMs() - cpu0) / count;
             const double median = percentile(ms, 0.5);
-            std::printf("%-8d %-3c %4d %9.3f %9.3f %9.3f %7.2f %9.4f %9.3f\n", baud, command.at(0), count, floorMs,
-                        median, percentile(ms, 0.99), median / floorMs, cpuPerTx, wallPerTx);
+            std::printf("%-8d %-3c %4d %9.3f %9.3f %9.3f %7.2f %9.4f %9.3f\n", baud, command.at(0), count,
+                        floorMs, median, percentile(ms, 0.99), median / floorMs, cpuPerTx, wallPerTx);
         }
     }
     if (failures)

@@ -29,7 +29,7 @@ QByteArray frame(char letter, const char *value = nullptr)
     return f;
 }
 
-} // namespace
+}   // namespace
 
 const QByteArray UNLOCK = QByteArray::fromHex("9e274db6");
 
@@ -47,10 +47,25 @@ qint32 ReplyLengths(int multiturn, int index)
     return LengthTable[multiturn][index - 1];
 }
 
-QByteArray frameMultiturnZero() { return frame('M', "\x00\x00\x00\x00"); }
-QByteArray frameZeroOffsetTemplate() { return frame('Z', "\x00\x00\x00\x02"); }
-QByteArray frameSave() { return frame('c'); }
-QByteArray frameFactoryReset() { return frame('r'); }
-QByteArray frameStartSelfCal() { return frame('A'); }
+QByteArray frameMultiturnZero()
+{
+    return frame('M', "\x00\x00\x00\x00");
+}
+QByteArray frameZeroOffsetTemplate()
+{
+    return frame('Z', "\x00\x00\x00\x02");
+}
+QByteArray frameSave()
+{
+    return frame('c');
+}
+QByteArray frameFactoryReset()
+{
+    return frame('r');
+}
+QByteArray frameStartSelfCal()
+{
+    return frame('A');
+}
 
-} // namespace Palvo_konstante
+}   // namespace Palvo_konstante

@@ -22,4 +22,4 @@ QByteArray frameSave();                 // UNLOCK "c"
 QByteArray frameFactoryReset();         // UNLOCK "r"
 QByteArray frameStartSelfCal();         // UNLOCK "A"
 
-} // namespace Palvo_konstante
+}   // namespace Palvo_konstante

@@ -12,11 +12,17 @@ void need(const QByteArray &reply, int offset, int count)
         throw std::out_of_range("Range check error");
 }
 
-quint8 at(const QByteArray &reply, int offset) { return quint8(reply.at(offset)); }
+quint8 at(const QByteArray &reply, int offset)
+{
+    return quint8(reply.at(offset));
+}
 
-} // namespace
+}   // namespace
 
-int positionWordSize(bool multiturn) { return multiturn ? 4 : 2; }
+int positionWordSize(bool multiturn)
+{
+    return multiturn ? 4 : 2;
+}
 
 qint64 positionWord(const QByteArray &reply, int offset, bool multiturn)
 {
@@ -49,11 +55,20 @@ quint32 singleTurnCount(qint64 word, quint8 resolutionBits, quint32 mask)
     return quint32(quint64(word) >> (16 - resolutionBits)) & mask;
 }
 
-qint16 turnCount(qint64 word) { return qint16(quint16(quint64(word) >> 16)); }
+qint16 turnCount(qint64 word)
+{
+    return qint16(quint16(quint64(word) >> 16));
+}
 
-bool errorActive(qint64 word) { return (word & 0x2) == 0; }
+bool errorActive(qint64 word)
+{
+    return (word & 0x2) == 0;
+}
 
-bool warningActive(qint64 word) { return (word & 0x1) == 0; }
+bool warningActive(qint64 word)
+{
+    return (word & 0x1) == 0;
+}
 
 DetailedStatus detailedStatus(quint8 s)
 {
@@ -80,12 +95,15 @@ Identification identification(const QByteArray &reply)
     id.productNameOk = reply.mid(1, 6) == "Palvo ";
     id.partNumber = reply.mid(6, 16);
     const unsigned build = (unsigned(at(reply, 26)) << 8) | at(reply, 27);
-    id.firmware = QByteArray::number(at(reply, 23)) + '.' + QByteArray::number(at(reply, 24)) + '.'
-                  + QByteArray::number(at(reply, 25)) + '.' + QByteArray::number(build);
+    id.firmware = QByteArray::number(at(reply, 23)) + '.' + QByteArray::number(at(reply, 24)) + '.' +
+                  QByteArray::number(at(reply, 25)) + '.' + QByteArray::number(build);
     return id;
 }
 
-bool serialReplyValid(const QByteArray &reply) { return reply.size() == 7 && reply.at(0) == 'v'; }
+bool serialReplyValid(const QByteArray &reply)
+{
+    return reply.size() == 7 && reply.at(0) == 'v';
+}
 
 QByteArray serialNumber(const QByteArray &reply)
 {
@@ -93,4 +111,4 @@ QByteArray serialNumber(const QByteArray &reply)
     return reply.mid(1, 6);
 }
 
-} // namespace replies
+}   // namespace replies

@@ -18,30 +18,30 @@ int positionOffset(quint8 index);
 
 // (word >> (16 - resolutionBits)) & mask; resolutionBits above 16 throws.
 quint32 singleTurnCount(qint64 word, quint8 resolutionBits, quint32 mask);
-qint16 turnCount(qint64 word);          // bits 31..16 as two's complement
-bool errorActive(qint64 word);          // bit 1 clear
-bool warningActive(qint64 word);        // bit 0 clear
+qint16 turnCount(qint64 word);     // bits 31..16 as two's complement
+bool errorActive(qint64 word);     // bit 1 clear
+bool warningActive(qint64 word);   // bit 0 clear
 
 // The status byte of "d", active high.
 struct DetailedStatus {
-    bool signalHigh;      // bit 7, warning
-    bool signalLow;       // bit 6, warning
-    bool temperature;     // bit 5, warning
-    bool speed;           // bit 4, error
-    bool multiturnError;  // bit 3, error
-    bool acceleration;    // bit 1, error
-    bool safety;          // bit 0, error
+    bool signalHigh;       // bit 7, warning
+    bool signalLow;        // bit 6, warning
+    bool temperature;      // bit 5, warning
+    bool speed;            // bit 4, error
+    bool multiturnError;   // bit 3, error
+    bool acceleration;     // bit 1, error
+    bool safety;           // bit 0, error
 };
 DetailedStatus detailedStatus(quint8 status);
 
 qint16 temperature(const QByteArray &reply, int offset);   // tenths of a degree, signed BE
 
 struct CalStatus {
-    quint8 counter;     // bits 1..0
-    bool timeout;       // bit 2
-    bool outOfRange;    // bit 3
-    bool effective;     // bit 4
-    quint8 faults;      // bits 2..5 shifted down (0..15); 0 = no fault
+    quint8 counter;    // bits 1..0
+    bool timeout;      // bit 2
+    bool outOfRange;   // bit 3
+    bool effective;    // bit 4
+    quint8 faults;     // bits 2..5 shifted down (0..15); 0 = no fault
 };
 CalStatus calStatus(quint8 status);
 
@@ -57,4 +57,4 @@ Identification identification(const QByteArray &reply);
 bool serialReplyValid(const QByteArray &reply);
 QByteArray serialNumber(const QByteArray &reply);   // bytes 2-7; throws if short
 
-} // namespace replies
+}   // namespace replies

@@ -4,8 +4,8 @@
 #include "tools/dialogs.h"
 #include "tools/tick_clock.h"
 
-qint32 SendCommand(SerialChannel &channel, TransactionHost &host, quintptr handle,
-                   const QByteArray &command, QByteArray &reply, qint32 expectedLength)
+qint32 SendCommand(SerialChannel &channel, TransactionHost &host, quintptr handle, const QByteArray &command,
+                   QByteArray &reply, qint32 expectedLength)
 {
     reply.clear();
     if (handle == INVALID_HANDLE_VALUE || command.isEmpty())

@@ -17,5 +17,5 @@ constexpr int PauseBetweenBytesMs = 2;
 constexpr int PauseBeforeReplyMs = 1;
 constexpr quint32 ReplyTimeoutMs = 300;
 
-qint32 SendCommand(SerialChannel &channel, TransactionHost &host, quintptr handle,
-                   const QByteArray &command, QByteArray &reply, qint32 expectedLength);
+qint32 SendCommand(SerialChannel &channel, TransactionHost &host, quintptr handle, const QByteArray &command,
+                   QByteArray &reply, qint32 expectedLength);

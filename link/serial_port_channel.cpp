@@ -104,8 +104,8 @@ public:
         if (m_port.bytesAvailable() > 0)
             return m_port.bytesAvailable();
         QDeadlineTimer deadline(qMax(timeoutMs, 0));
-        if (!m_port.waitForReadyRead(qMax(timeoutMs, 0)) && m_port.error() != QSerialPort::NoError
-            && m_port.error() != QSerialPort::TimeoutError) {
+        if (!m_port.waitForReadyRead(qMax(timeoutMs, 0)) && m_port.error() != QSerialPort::NoError &&
+            m_port.error() != QSerialPort::TimeoutError) {
             // A dead line reports its error at once, every time: sleep out the
             // wait rather than let the caller spin on it.
             m_port.clearError();
@@ -116,7 +116,10 @@ public:
         return m_port.bytesAvailable();
     }
 
-    QByteArray readWaiting() override { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
+    QByteArray readWaiting() override
+    {
+        return m_port.isOpen() ? m_port.readAll() : QByteArray();
+    }
 
     void close() override
     {
@@ -157,6 +160,9 @@ private:
     QSerialPort m_port;
 };
 
-} // namespace
+}   // namespace
 
-std::unique_ptr<SerialChannel> createSerialPortChannel() { return std::make_unique<SerialPortChannel>(); }
+std::unique_ptr<SerialChannel> createSerialPortChannel()
+{
+    return std::make_unique<SerialPortChannel>();
+}

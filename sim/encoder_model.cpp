@@ -20,24 +20,29 @@ int64_t floorDiv(int64_t a, int64_t b)
     return q;
 }
 
-} // namespace
+}   // namespace
 
-EncoderModel::EncoderModel(const SimConfig &config)
-    : m_config(config)
-{
-}
+EncoderModel::EncoderModel(const SimConfig &config) : m_config(config) {}
 
 int EncoderModel::replyLength(uint8_t command, bool multiturn)
 {
     switch (command) {
-    case '1': return multiturn ? 5 : 3;
-    case '3': return multiturn ? 4 : 2;
-    case 'd': return multiturn ? 6 : 4;
-    case 't': return multiturn ? 7 : 5;
-    case 'i': return 2;
-    case 'v': return 7;
-    case 'r': return 28;
-    default: return 0;
+    case '1':
+        return multiturn ? 5 : 3;
+    case '3':
+        return multiturn ? 4 : 2;
+    case 'd':
+        return multiturn ? 6 : 4;
+    case 't':
+        return multiturn ? 7 : 5;
+    case 'i':
+        return 2;
+    case 'v':
+        return 7;
+    case 'r':
+        return 28;
+    default:
+        return 0;
     }
 }
 
@@ -230,4 +235,4 @@ void EncoderModel::applyFrame(char letter, uint32_t value, double nowMs)
     }
 }
 
-} // namespace palvo
+}   // namespace palvo

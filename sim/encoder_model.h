@@ -72,4 +72,4 @@ private:
     bool m_calAutoResult = true;   // until set: counter + 1, fault bits clear
 };
 
-} // namespace palvo
+}   // namespace palvo

@@ -77,4 +77,4 @@ FrameParser::Item FrameParser::takeFresh(uint8_t byte)
     return item;
 }
 
-} // namespace palvo
+}   // namespace palvo

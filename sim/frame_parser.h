@@ -9,7 +9,8 @@ namespace palvo {
 class FrameParser {
 public:
     static constexpr uint8_t Unlock[4] = {0x9E, 0x27, 0x4D, 0xB6};
-    static constexpr double FrameTimeoutMs = 1000.0;   // generous: a loaded test machine can stall a writer for a few hundred ms
+    static constexpr double FrameTimeoutMs =
+        1000.0;   // generous: a loaded test machine can stall a writer for a few hundred ms
 
     struct Item {
         enum Kind { Nothing, Command, Frame } kind = Nothing;
@@ -35,4 +36,4 @@ private:
     double m_lastMs = 0;
 };
 
-} // namespace palvo
+}   // namespace palvo

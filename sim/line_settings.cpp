@@ -11,22 +11,34 @@ namespace {
 int rateFromCode(unsigned code)
 {
     switch (code) {
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    case B230400: return 230400;
-    case B460800: return 460800;
-    case B500000: return 500000;
-    case B921600: return 921600;
-    case B1000000: return 1000000;
-    case B2000000: return 2000000;
-    default: return 0;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    case B460800:
+        return 460800;
+    case B500000:
+        return 500000;
+    case B921600:
+        return 921600;
+    case B1000000:
+        return 1000000;
+    case B2000000:
+        return 2000000;
+    default:
+        return 0;
     }
 }
 
-} // namespace
+}   // namespace
 
 bool readLineSettings(int fd, LineSettings &settings)
 {
@@ -35,10 +47,18 @@ bool readLineSettings(int fd, LineSettings &settings)
         return false;
     settings.baud = t.c_ospeed != 0 ? int(t.c_ospeed) : rateFromCode(t.c_cflag & CBAUD);
     switch (t.c_cflag & CSIZE) {
-    case CS5: settings.dataBits = 5; break;
-    case CS6: settings.dataBits = 6; break;
-    case CS7: settings.dataBits = 7; break;
-    default: settings.dataBits = 8; break;
+    case CS5:
+        settings.dataBits = 5;
+        break;
+    case CS6:
+        settings.dataBits = 6;
+        break;
+    case CS7:
+        settings.dataBits = 7;
+        break;
+    default:
+        settings.dataBits = 8;
+        break;
     }
     settings.parity = (t.c_cflag & PARENB) != 0;
     settings.twoStopBits = (t.c_cflag & CSTOPB) != 0;
@@ -53,10 +73,18 @@ bool writeLineSettings(int fd, const LineSettings &settings)
     t.c_cflag &= ~(CBAUD | CSIZE | PARENB | CSTOPB);
     t.c_cflag |= BOTHER;
     switch (settings.dataBits) {
-    case 5: t.c_cflag |= CS5; break;
-    case 6: t.c_cflag |= CS6; break;
-    case 7: t.c_cflag |= CS7; break;
-    default: t.c_cflag |= CS8; break;
+    case 5:
+        t.c_cflag |= CS5;
+        break;
+    case 6:
+        t.c_cflag |= CS6;
+        break;
+    case 7:
+        t.c_cflag |= CS7;
+        break;
+    default:
+        t.c_cflag |= CS8;
+        break;
     }
     if (settings.parity)
         t.c_cflag |= PARENB;
@@ -83,4 +111,4 @@ bool makeRaw(int fd)
     return ioctl(fd, TCSETS2, &t) == 0;
 }
 
-} // namespace palvo
+}   // namespace palvo

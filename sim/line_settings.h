@@ -5,7 +5,7 @@
 namespace palvo {
 
 struct LineSettings {
-    int baud = 0;          // output rate in bit/s
+    int baud = 0;   // output rate in bit/s
     int dataBits = 8;
     bool parity = false;
     bool twoStopBits = false;
@@ -22,4 +22,4 @@ bool writeLineSettings(int fd, const LineSettings &settings);
 // Raw mode: no echo, no line editing, no translation, receiver on.
 bool makeRaw(int fd);
 
-} // namespace palvo
+}   // namespace palvo

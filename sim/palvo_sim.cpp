@@ -28,8 +28,8 @@ struct Simulator::Impl {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - origin).count();
     }
 
-    bool serve();          // opens a pty, points the link, starts the thread
-    void halt();           // stops the thread and closes the pty
+    bool serve();   // opens a pty, points the link, starts the thread
+    void halt();    // stops the thread and closes the pty
     void run();
     void onByte(uint8_t byte, double now);
     void reply(std::vector<uint8_t> bytes, double now, bool faultsApply = true);
@@ -252,10 +252,7 @@ void Simulator::Impl::flushDue(double now)
 
 // ---------------------------------------------------------------------------
 
-Simulator::Simulator(const SimConfig &config)
-    : d(std::make_unique<Impl>(config))
-{
-}
+Simulator::Simulator(const SimConfig &config) : d(std::make_unique<Impl>(config)) {}
 
 Simulator::~Simulator()
 {
@@ -482,4 +479,4 @@ void Simulator::clearLog()
     d->log.clear();
 }
 
-} // namespace palvo
+}   // namespace palvo

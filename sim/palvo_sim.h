@@ -11,13 +11,13 @@
 namespace palvo {
 
 struct SimConfig {
-    int baud = 115200;                  // the only rate it answers at (8N1)
+    int baud = 115200;   // the only rate it answers at (8N1)
     bool multiturn = true;
-    bool garbageAtWrongBaud = false;    // at other rates send line garbage instead of silence
-    bool wireTime = false;              // answer only after the command and reply bytes would have crossed the wire
-    std::string serial = "A12345";      // six bytes
-    std::string productName = "Palvo "; // bytes 2-7 of the identification record
-    std::string partNumber = " PAL-UART-14B-MT"; // bytes 7-22 (byte 7 is the name's blank)
+    bool garbageAtWrongBaud = false;   // at other rates send line garbage instead of silence
+    bool wireTime = false;   // answer only after the command and reply bytes would have crossed the wire
+    std::string serial = "A12345";                 // six bytes
+    std::string productName = "Palvo ";            // bytes 2-7 of the identification record
+    std::string partNumber = " PAL-UART-14B-MT";   // bytes 7-22 (byte 7 is the name's blank)
     uint8_t fw[3] = {1, 2, 3};
     uint16_t fwBuild = 10;
 };
@@ -56,18 +56,18 @@ public:
     // becomes a symlink to the pty's device.
     bool start(const std::string &linkPath = {});
     void stop();
-    std::string devicePath() const;    // /dev/pts/N
-    std::string portPath() const;      // link path when given, else device path
+    std::string devicePath() const;   // /dev/pts/N
+    std::string portPath() const;     // link path when given, else device path
 
     // The master closes and the link goes away, as when the adapter is
     // unplugged: the tool's writes fail. restart() serves a new pty at the
     // same link path, keeping the encoder's state and the byte log.
     void hangUp();
     bool restart();
-    bool serving() const;              // false after a hang-up (also one by Fault::HangUp)
+    bool serving() const;   // false after a hang-up (also one by Fault::HangUp)
 
     void setBaud(int baud);
-    int appliedBaud() const;           // the rate the tool last set on the line
+    int appliedBaud() const;   // the rate the tool last set on the line
     // Each rate seen on the line when a byte arrived, repeats collapsed: the
     // order in which a port search tried them.
     std::vector<int> baudHistory() const;
@@ -76,12 +76,12 @@ public:
     void setMultiturn(bool multiturn);
 
     // The shaft.
-    void setPosition(uint16_t counts); // 0..16383, as the encoder shows it
-    uint16_t position() const;         // shown position (after the zero offset)
+    void setPosition(uint16_t counts);   // 0..16383, as the encoder shows it
+    uint16_t position() const;           // shown position (after the zero offset)
     void setTurns(int16_t turns);
     int16_t turns() const;
-    void setSpeed(double countsPerSecond); // 0 = fixed angle; wraps count turns
-    void setErrorBit(bool active);     // the error flag (active low on the wire)
+    void setSpeed(double countsPerSecond);   // 0 = fixed angle; wraps count turns
+    void setErrorBit(bool active);           // the error flag (active low on the wire)
     void setWarningBit(bool active);
     void setDetailedStatus(uint8_t status);
     void setTemperature(int16_t tenths);
@@ -106,7 +106,7 @@ public:
 
     // Every byte received, with its time; elapsedMs() is now on the same clock.
     std::vector<LoggedByte> log() const;
-    std::string received() const;      // the bytes alone
+    std::string received() const;   // the bytes alone
     void clearLog();
     double elapsedMs() const;
 
@@ -115,4 +115,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-} // namespace palvo
+}   // namespace palvo

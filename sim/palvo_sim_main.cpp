@@ -11,33 +11,32 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: palvo-sim --link PATH [options]\n"
-    "\n"
-    "Serves a simulated Palvo UART encoder on a pseudo-terminal. PATH becomes a\n"
-    "symlink to the pty's device; point the tool at it with: corvane --port PATH\n"
-    "Runs until SIGINT or SIGTERM, then removes the link.\n"
-    "\n"
-    "Options:\n"
-    "  --link PATH          symlink to create (an existing symlink is replaced)\n"
-    "  --baud N             the only rate it answers at, 8N1 (default 115200)\n"
-    "  --garbage            send line noise at other rates instead of staying silent\n"
-    "  --wire-time          answer only after the bytes would have crossed a real line\n"
-    "  --single-turn        no multiturn counter (shorter replies)\n"
-    "  --position N         shown single-turn position, 0..16383 (default 0)\n"
-    "  --turns N            multiturn counter, -32768..32767 (default 0)\n"
-    "  --speed N            rotation in counts per second, negative for backwards\n"
-    "  --error, --warning   report the error or warning flag\n"
-    "  --status BYTE        detailed status byte of \"d\" (e.g. 0x80)\n"
-    "  --temperature N      temperature in tenths of a degree C (default 250)\n"
-    "  --serial TEXT        six-character serial number (default A12345)\n"
-    "  --product TEXT       six-byte product name (default \"Palvo \")\n"
-    "  --part-number TEXT   16-byte part number, from the name's closing blank\n"
-    "  --firmware A.B.C.D   firmware version (default 1.2.3.10)\n"
-    "  --cal-delay MS       self-calibration takes MS milliseconds (default 2000)\n"
-    "  --cal-result BYTE    status byte when it ends (default: counter + 1)\n"
-    "  --cal-never          self-calibration never ends\n"
-    "  --help               this text\n";
+const char kUsage[] = "Usage: palvo-sim --link PATH [options]\n"
+                      "\n"
+                      "Serves a simulated Palvo UART encoder on a pseudo-terminal. PATH becomes a\n"
+                      "symlink to the pty's device; point the tool at it with: corvane --port PATH\n"
+                      "Runs until SIGINT or SIGTERM, then removes the link.\n"
+                      "\n"
+                      "Options:\n"
+                      "  --link PATH          symlink to create (an existing symlink is replaced)\n"
+                      "  --baud N             the only rate it answers at, 8N1 (default 115200)\n"
+                      "  --garbage            send line noise at other rates instead of staying silent\n"
+                      "  --wire-time          answer only after the bytes would have crossed a real line\n"
+                      "  --single-turn        no multiturn counter (shorter replies)\n"
+                      "  --position N         shown single-turn position, 0..16383 (default 0)\n"
+                      "  --turns N            multiturn counter, -32768..32767 (default 0)\n"
+                      "  --speed N            rotation in counts per second, negative for backwards\n"
+                      "  --error, --warning   report the error or warning flag\n"
+                      "  --status BYTE        detailed status byte of \"d\" (e.g. 0x80)\n"
+                      "  --temperature N      temperature in tenths of a degree C (default 250)\n"
+                      "  --serial TEXT        six-character serial number (default A12345)\n"
+                      "  --product TEXT       six-byte product name (default \"Palvo \")\n"
+                      "  --part-number TEXT   16-byte part number, from the name's closing blank\n"
+                      "  --firmware A.B.C.D   firmware version (default 1.2.3.10)\n"
+                      "  --cal-delay MS       self-calibration takes MS milliseconds (default 2000)\n"
+                      "  --cal-result BYTE    status byte when it ends (default: counter + 1)\n"
+                      "  --cal-never          self-calibration never ends\n"
+                      "  --help               this text\n";
 
 bool parseLong(const char *text, long min, long max, long &out)
 {
@@ -62,8 +61,8 @@ bool parseFirmware(const std::string &text, palvo::SimConfig &config)
 {
     unsigned a, b, c, d;
     char tail;
-    if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4 || a > 255 || b > 255
-        || c > 255 || d > 65535)
+    if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4 || a > 255 || b > 255 ||
+        c > 255 || d > 65535)
         return false;
     config.fw[0] = uint8_t(a);
     config.fw[1] = uint8_t(b);
@@ -78,7 +77,7 @@ int fail(const std::string &message)
     return 2;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -184,8 +183,10 @@ int main(int argc, char **argv)
         sim.setCalibrationDelay(int(calDelay));
 
     if (!sim.start(link)) {
-        std::fprintf(stderr, "palvo-sim: cannot serve %s (no pseudo-terminal, or the path exists and is not a symlink)\n",
-                     link.c_str());
+        std::fprintf(
+            stderr,
+            "palvo-sim: cannot serve %s (no pseudo-terminal, or the path exists and is not a symlink)\n",
+            link.c_str());
         return 1;
     }
     std::printf("palvo-sim: serving %s -> %s at %d\n", link.c_str(), sim.devicePath().c_str(), config.baud);

@@ -68,4 +68,4 @@ void removeLink(const std::string &link)
         ::unlink(link.c_str());
 }
 
-} // namespace palvo
+}   // namespace palvo

@@ -29,4 +29,4 @@ bool pointLink(const std::string &link, const std::string &target);
 // Removes `link` if it is a symlink.
 void removeLink(const std::string &link);
 
-} // namespace palvo
+}   // namespace palvo

@@ -44,7 +44,7 @@ QPoint clampInto(const QImage &img, QPoint p)
     return {qBound(0, p.x(), img.width() - 1), qBound(0, p.y(), img.height() - 1)};
 }
 
-} // namespace
+}   // namespace
 
 class AngleDialTest : public QObject {
     Q_OBJECT
@@ -141,7 +141,10 @@ private slots:
         QVERIFY(colourNear(img, {85, 15}, clrBlack, 2));
 
         const QFontMetrics fm(w.form->PaintBoxKot->font());
-        const struct { const char *text; QPoint at; } labels[] = {
+        const struct {
+            const char *text;
+            QPoint at;
+        } labels[] = {
             {"0\u00b0", {45, 7}}, {"90\u00b0", {7, 45}}, {"180\u00b0", {40, 80}}, {"270\u00b0", {73, 45}}};
         for (const auto &l : labels) {
             const QString text = QString::fromUtf8(l.text);

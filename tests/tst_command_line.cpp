@@ -25,7 +25,7 @@ QProcessEnvironment toolEnvironment(const QString &home)
     return env;
 }
 
-} // namespace
+}   // namespace
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -57,8 +57,8 @@ void CommandLineTest::refusals_data()
     QTest::newRow("path with a blank") << QStringList{"--port", m_home.filePath("my port")} << "blank";
     QTest::newRow("missing device") << QStringList{"--port", "/nonexistent/ttyUSB0"}
                                     << "no such device: /nonexistent/ttyUSB0";
-    QTest::newRow("second --port refused") << QStringList{"--port", "/dev/null", "--port", "/nonexistent/x"}
-                                           << "no such device";
+    QTest::newRow("second --port refused")
+        << QStringList{"--port", "/dev/null", "--port", "/nonexistent/x"} << "no such device";
     QTest::newRow("unknown option") << QStringList{"--baud", "115200"} << "unknown option: --baud";
 }
 

@@ -57,7 +57,11 @@ public:
     void close() override { m_real->close(); }
 
     QList<Command> commands() const { return m_commands; }
-    void clear() { m_commands.clear(); m_written = 0; }
+    void clear()
+    {
+        m_commands.clear();
+        m_written = 0;
+    }
     size_t bytesWritten() const { return m_written; }
 
 private:
@@ -154,18 +158,17 @@ double longestPauseInFrames(const palvo::Simulator &sim)
     return longest;
 }
 
-#define skipIfFrameStalled(bench)                                                              \
-    do {                                                                                       \
-        (void)QTest::qWaitFor([&] { return (bench).sim().received().size() >= (bench).channel->bytesWritten(); }, \
-                        2000);                                                                 \
-        if (longestPauseInFrames((bench).sim()) > 200.0)                                       \
-            QSKIP("a frame byte was held up over 200 ms on this busy machine");               \
+#define skipIfFrameStalled(bench)                                                                            \
+    do {                                                                                                     \
+        (void)QTest::qWaitFor(                                                                               \
+            [&] { return (bench).sim().received().size() >= (bench).channel->bytesWritten(); }, 2000);       \
+        if (longestPauseInFrames((bench).sim()) > 200.0)                                                     \
+            QSKIP("a frame byte was held up over 200 ms on this busy machine");                              \
     } while (0)
 
-const QString ResetFinished =
-    QStringLiteral("Reset finished. It is recommended to power-cycle the encoder.");
+const QString ResetFinished = QStringLiteral("Reset finished. It is recommended to power-cycle the encoder.");
 
-} // namespace
+}   // namespace
 
 class ConfigurationTest : public QObject {
     Q_OBJECT
@@ -202,6 +205,7 @@ public:
         });
         m_poll.start(2);
     }
+
 private:
     QTimer m_poll;
 };
@@ -214,7 +218,7 @@ QByteArray zeroOffsetFrame(quint32 value)
     return f;
 }
 
-} // namespace
+}   // namespace
 
 void ConfigurationTest::setZeroHere_data()
 {
@@ -267,7 +271,8 @@ void ConfigurationTest::setZeroHere()
     QCOMPARE(sent.size(), 8);
     QString kinds;
     for (const auto &c : sent)
-        kinds += c.bytes.startsWith(QByteArray::fromHex("9e274db6")) ? QLatin1Char(c.bytes[4]) : QLatin1Char('p');
+        kinds +=
+            c.bytes.startsWith(QByteArray::fromHex("9e274db6")) ? QLatin1Char(c.bytes[4]) : QLatin1Char('p');
     QCOMPARE(kinds, QStringLiteral("ZMpZpMcM"));
     for (qsizetype i = 1; i < sent.size(); ++i) {
         const double gap = sent[i].firstMs - sent[i - 1].lastMs;
@@ -276,7 +281,8 @@ void ConfigurationTest::setZeroHere()
     }
     for (const auto &c : sent)
         QVERIFY2(c.minPauseMs >= 1.9, qPrintable(QStringLiteral("%1 ms between bytes of %2")
-                                                     .arg(c.minPauseMs).arg(QString::fromLatin1(c.bytes.toHex()))));
+                                                     .arg(c.minPauseMs)
+                                                     .arg(QString::fromLatin1(c.bytes.toHex()))));
 
     // A second click starts again from the template, not from the value written
     // into the first click's frame.
@@ -285,10 +291,11 @@ void ConfigurationTest::setZeroHere()
     b.form->btnSTzero->click();
     QCOMPARE(b.boxes.calls, QStringList());
     skipIfFrameStalled(b);
-    QTRY_VERIFY2_WITH_TIMEOUT(letters(b.sim().frames()) == QStringLiteral("ZMZMcMZMZMcM"),
-                              qPrintable(letters(b.sim().frames()) + QStringLiteral(" from ")
-                                         + QString::fromLatin1(QByteArray::fromStdString(b.sim().received()).toHex(' '))),
-                              2000);
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        letters(b.sim().frames()) == QStringLiteral("ZMZMcMZMZMcM"),
+        qPrintable(letters(b.sim().frames()) + QStringLiteral(" from ") +
+                   QString::fromLatin1(QByteArray::fromStdString(b.sim().received()).toHex(' '))),
+        2000);
     const auto again = b.sim().frames();
     QCOMPARE(again[6].value, 2u);
     QCOMPARE(framesOnLine(b.sim()).value(0), zeroOffsetFrame(2));
@@ -382,12 +389,16 @@ void ConfigurationTest::withoutPortEachButtonReportsItsFailure_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("box");
     QTest::addColumn<bool>("readingAfter");
-    QTest::newRow("Multiturn 0") << "btnMTzero" << "error: Set multitirn failed!" << true;
-    QTest::newRow("Set zero here") << "btnSTzero" << "error: Set zero offset failed!" << true;
+    QTest::newRow("Multiturn 0") << "btnMTzero"
+                                 << "error: Set multitirn failed!" << true;
+    QTest::newRow("Set zero here") << "btnSTzero"
+                                   << "error: Set zero offset failed!" << true;
     // Never "Reset finished..." for a reset that was not sent.
-    QTest::newRow("Reset to Factory") << "btnResetFactory" << "error: Command failed!" << true;
+    QTest::newRow("Reset to Factory") << "btnResetFactory"
+                                      << "error: Command failed!" << true;
     // A failed status read leaves reading off.
-    QTest::newRow("Start Self-Cal") << "btnStartSelfCal" << "error: Command \"i\" failed!" << false;
+    QTest::newRow("Start Self-Cal") << "btnStartSelfCal"
+                                    << "error: Command \"i\" failed!" << false;
 }
 
 void ConfigurationTest::withoutPortEachButtonReportsItsFailure()

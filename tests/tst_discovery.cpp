@@ -48,7 +48,7 @@ bool portFree(const QString &path)
     return ok;
 }
 
-} // namespace
+}   // namespace
 
 class DiscoveryTest : public QObject {
     Q_OBJECT

@@ -29,6 +29,7 @@ public:
     qint64 waitForInput(int timeoutMs) override { return m_inner.waitForInput(timeoutMs); }
     QByteArray readWaiting() override { return m_inner.readWaiting(); }
     void close() override { m_inner.close(); }
+
 private:
     SerialChannel &m_inner;
     char m_drop;
@@ -61,7 +62,7 @@ bool portFree(const QString &path)
     return ok;
 }
 
-} // namespace
+}   // namespace
 
 class IdentificationTest : public QObject {
     Q_OBJECT
@@ -89,8 +90,11 @@ void IdentificationTest::identifies_data()
                                << "Part number:  PAL-UART-14B-MT\r\nFW version: 1.2.3.10";
     // The first "1" waits out the multiturn length, the second decides.
     QTest::newRow("single-turn, 8-bit serial, wide build number")
-        << false << QByteArray("\xB0" "00042") << QByteArray("Palvo ") << QList<int>{0, 255, 7, 4660}
-        << QByteArray("v11r") << QString::fromUtf8("Serial no.: °00042\r\nMultiturn: False")
+        << false
+        << QByteArray("\xB0"
+                      "00042")
+        << QByteArray("Palvo ") << QList<int>{0, 255, 7, 4660} << QByteArray("v11r")
+        << QString::fromUtf8("Serial no.: °00042\r\nMultiturn: False")
         << "Part number:  PAL-UART-14B-MT\r\nFW version: 0.255.7.4660";
     QTest::newRow("another product") << true << QByteArray("A12345") << QByteArray("Pavlo ")
                                      << QList<int>{1, 2, 3, 10} << QByteArray("v1r")
@@ -131,8 +135,12 @@ void IdentificationTest::identifies()
     QCOMPARE(w.form->lblEncoderInfo2->text(), info2);
     // Read whatever the product name was.
     QCOMPARE(w.form->prebran_ident, QByteArray(" PAL-UART-14B-MT"));
-    QCOMPARE(w.form->FWverzijaStr, QStringLiteral("%1.%2.%3.%4").arg(firmware[0]).arg(firmware[1])
-                                       .arg(firmware[2]).arg(firmware[3]).toLatin1());
+    QCOMPARE(w.form->FWverzijaStr, QStringLiteral("%1.%2.%3.%4")
+                                       .arg(firmware[0])
+                                       .arg(firmware[1])
+                                       .arg(firmware[2])
+                                       .arg(firmware[3])
+                                       .toLatin1());
     QVERIFY(w.form->cbBeriEnkoder->isChecked());
     QVERIFY(w.form->TimerBeriEnkoder->isActive());
     QVERIFY(!w.form->InitTimer->isActive());

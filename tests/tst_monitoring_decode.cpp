@@ -46,6 +46,7 @@ class PaintCounter : public QObject {
 public:
     explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
     int count = 0;
+
 protected:
     bool eventFilter(QObject *, QEvent *e) override
     {
@@ -58,9 +59,8 @@ protected:
 // The detailed-status lamps by name, with the colour each shows when lit.
 QList<QPair<QString, QColor>> statusLamps()
 {
-    return {{"pnlAmplitudaHi", clrOrange}, {"pnlAmplitudaWarn", clrOrange},
-            {"pnlTemperaturaAsic", clrOrange}, {"pnlSpeed", clrRed},
-            {"pnlMultiturnErr", clrRed},   {"pnlOAngleAccel", clrRed},
+    return {{"pnlAmplitudaHi", clrOrange}, {"pnlAmplitudaWarn", clrOrange}, {"pnlTemperaturaAsic", clrOrange},
+            {"pnlSpeed", clrRed},          {"pnlMultiturnErr", clrRed},     {"pnlOAngleAccel", clrRed},
             {"pnlOSafety", clrRed}};
 }
 
@@ -70,7 +70,7 @@ QColor lampColor(TMainForm &form, const QString &name)
     return lamp ? lamp->color() : QColor();
 }
 
-} // namespace
+}   // namespace
 
 class MonitoringDecodeTest : public QObject {
     Q_OBJECT
@@ -95,30 +95,33 @@ private slots:
         QTest::addColumn<float>("kot");
 
         QTest::newRow("multiturn d: half turn, two turns back")
-            << true << 3 << QByteArray::fromHex("64fffe800320") << "180.00" + Deg << "8192" << "-2"
-            << clrGrey << clrGrey << clrWhite << qint64(0xFFFE8003) << 8192 << -2 << 180.0f;
+            << true << 3 << QByteArray::fromHex("64fffe800320") << "180.00" + Deg << "8192"
+            << "-2" << clrGrey << clrGrey << clrWhite << qint64(0xFFFE8003) << 8192 << -2 << 180.0f;
         QTest::newRow("single-turn t: quarter turn")
-            << false << 4 << QByteArray::fromHex("74400300fd") << "90.00" + Deg << "4096" << "0"
-            << clrGrey << clrGrey << clrWhite << qint64(0x4003) << 4096 << 0 << 90.0f;
+            << false << 4 << QByteArray::fromHex("74400300fd") << "90.00" + Deg << "4096"
+            << "0" << clrGrey << clrGrey << clrWhite << qint64(0x4003) << 4096 << 0 << 90.0f;
         QTest::newRow("single-turn 3: word from byte 1, error and warning")
-            << false << 2 << QByteArray::fromHex("7ffc") << Dashes << Dashes << Dashes
-            << clrRed << clrOrange << clrLightRed << qint64(0x7FFC) << 8191 << 0
-            << float(8191 * 360.0 / 16384);
+            << false << 2 << QByteArray::fromHex("7ffc") << Dashes << Dashes << Dashes << clrRed << clrOrange
+            << clrLightRed << qint64(0x7FFC) << 8191 << 0 << float(8191 * 360.0 / 16384);
         QTest::newRow("multiturn 1: bit 31 set stays positive")
-            << true << 1 << QByteArray::fromHex("318000ffff") << "359.98" + Deg << "16383" << "-32768"
-            << clrGrey << clrGrey << clrWhite << qint64(2147549183) << 16383 << -32768
+            << true << 1 << QByteArray::fromHex("318000ffff") << "359.98" + Deg << "16383"
+            << "-32768" << clrGrey << clrGrey << clrWhite << qint64(2147549183) << 16383 << -32768
             << float(16383 * 360.0 / 16384);
         QTest::newRow("multiturn 3: all turn bits set is -1")
-            << true << 2 << QByteArray::fromHex("ffff0003") << "0.00" + Deg << "0" << "-1"
-            << clrGrey << clrGrey << clrWhite << qint64(0xFFFF0003) << 0 << -1 << 0.0f;
+            << true << 2 << QByteArray::fromHex("ffff0003") << "0.00" + Deg << "0"
+            << "-1" << clrGrey << clrGrey << clrWhite << qint64(0xFFFF0003) << 0 << -1 << 0.0f;
         QTest::newRow("single-turn 1: echo not checked, no turns")
-            << false << 1 << QByteArray::fromHex("ff8003") << "180.00" + Deg << "8192" << "0"
-            << clrGrey << clrGrey << clrWhite << qint64(0x8003) << 8192 << 0 << 180.0f;
+            << false << 1 << QByteArray::fromHex("ff8003") << "180.00" + Deg << "8192"
+            << "0" << clrGrey << clrGrey << clrWhite << qint64(0x8003) << 8192 << 0 << 180.0f;
         QTest::newRow("single-turn 3: warning alone")
-            << false << 2 << QByteArray::fromHex("8002") << "180.00" + Deg << "8192" << "0"
-            << clrGrey << clrOrange << clrWhite << qint64(0x8002) << 8192 << 0 << 180.0f;
+            << false << 2 << QByteArray::fromHex("8002") << "180.00" + Deg << "8192"
+            << "0" << clrGrey << clrOrange << clrWhite << qint64(0x8002) << 8192 << 0 << 180.0f;
         QTest::newRow("multiturn t: extra trailing byte ignored")
-            << true << 4 << QByteArray::fromHex("7400058003" "00fa" "55") << "180.00" + Deg << "8192"
+            << true << 4
+            << QByteArray::fromHex("7400058003"
+                                   "00fa"
+                                   "55")
+            << "180.00" + Deg << "8192"
             << "5" << clrGrey << clrGrey << clrWhite << qint64(0x00058003) << 8192 << 5 << 180.0f;
     }
 
@@ -164,13 +167,12 @@ private slots:
         QTest::newRow("0x04 unused bit only") << quint8(0x04) << QStringList();
         QTest::newRow("0xFF all seven")
             << quint8(0xFF)
-            << QStringList{"pnlAmplitudaHi", "pnlAmplitudaWarn", "pnlTemperaturaAsic", "pnlSpeed",
-                           "pnlMultiturnErr", "pnlOAngleAccel", "pnlOSafety"};
+            << QStringList{"pnlAmplitudaHi",  "pnlAmplitudaWarn", "pnlTemperaturaAsic", "pnlSpeed",
+                           "pnlMultiturnErr", "pnlOAngleAccel",   "pnlOSafety"};
         QTest::newRow("0x20 temperature") << quint8(0x20) << QStringList{"pnlTemperaturaAsic"};
         QTest::newRow("0x80 signal high") << quint8(0x80) << QStringList{"pnlAmplitudaHi"};
         QTest::newRow("0x40 signal low") << quint8(0x40) << QStringList{"pnlAmplitudaWarn"};
-        QTest::newRow("0x18 speed, multiturn") << quint8(0x18)
-                                               << QStringList{"pnlSpeed", "pnlMultiturnErr"};
+        QTest::newRow("0x18 speed, multiturn") << quint8(0x18) << QStringList{"pnlSpeed", "pnlMultiturnErr"};
         QTest::newRow("0x03 acceleration, safety")
             << quint8(0x03) << QStringList{"pnlOAngleAccel", "pnlOSafety"};
     }
@@ -186,9 +188,9 @@ private slots:
             w.reply(3, QByteArray("d") + word + char(status));
             for (const auto &[name, onColor] : statusLamps()) {
                 const QColor expected = lit.contains(name) ? onColor : clrGrey;
-                QVERIFY2(lampColor(*w.form, name) == expected,
-                         qPrintable(name + " is " + lampColor(*w.form, name).name()
-                                    + ", word " + word.toHex()));
+                QVERIFY2(
+                    lampColor(*w.form, name) == expected,
+                    qPrintable(name + " is " + lampColor(*w.form, name).name() + ", word " + word.toHex()));
             }
         }
     }
@@ -204,8 +206,8 @@ private slots:
         QTest::newRow("zero") << "C" << QByteArray::fromHex("0000") << "Temp: 0.0 \u00b0C";
         QTest::newRow("largest, never grouped")
             << "de_DE" << QByteArray::fromHex("7fff") << "Temp: 3276,7 \u00b0C";
-        QTest::newRow("locale decimal comma") << "de_DE" << QByteArray::fromHex("00fd")
-                                              << "Temp: 25,3 \u00b0C";
+        QTest::newRow("locale decimal comma")
+            << "de_DE" << QByteArray::fromHex("00fd") << "Temp: 25,3 \u00b0C";
     }
 
     void temperature()
@@ -274,7 +276,7 @@ private slots:
         QCOMPARE(f.pnlComm->color(), clrCommDark);
         QCOMPARE(lampPaints.count, 2);
         QCOMPARE(dialPaints.count, 1);
-        QCOMPARE(f.kot, 90.0f);                    // but the angle is still decoded
+        QCOMPARE(f.kot, 90.0f);   // but the angle is still decoded
         QCOMPARE(f.pnlAbsPosDeg->color(), clrLightRed);
 
         w.reply(2, QByteArray::fromHex("4003"));

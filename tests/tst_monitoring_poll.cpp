@@ -49,7 +49,7 @@ double meanGapMs(const std::vector<palvo::LoggedByte> &log, size_t count)
     return (log[count - 1].ms - log[0].ms) / double(count - 1);
 }
 
-} // namespace
+}   // namespace
 
 class MonitoringPollTest : public QObject {
     Q_OBJECT

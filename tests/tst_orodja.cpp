@@ -20,6 +20,7 @@ public:
     ~WrappingClock() override { setTickClock(nullptr); }
     quint32 tickCount() override { return m_start + quint32(m_timer.elapsed()); }
     void sleepMs(quint32 ms) override { QThread::msleep(ms); }
+
 private:
     quint32 m_start;
     QElapsedTimer m_timer;
@@ -32,7 +33,7 @@ qint64 processCpuMs()
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-} // namespace
+}   // namespace
 
 class OrodjaTest : public QObject {
     Q_OBJECT
@@ -53,7 +54,8 @@ private slots:
     void zeroDelayStillPumpsOnce()
     {
         bool ran = false;
-        QMetaObject::invokeMethod(this, [&] { ran = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [&] { ran = true; }, Qt::QueuedConnection);
         DelayMs(0);
         QVERIFY(ran);
     }
@@ -112,24 +114,28 @@ private slots:
         QTest::newRow("empty middle field") << "a;;c" << semi << QStringList{"a", "", "c"};
         QTest::newRow("empty last field") << "a;b;" << semi << QStringList{"a", "b", ""};
         QTest::newRow("blank last field kept") << "a;b; " << semi << QStringList{"a", "b", " "};
-        QTest::newRow("quotes kept, delimiter inside quotes") << "\"x\";\"y;z\"" << semi
-                                                               << QStringList{"\"x\"", "\"y;z\""};
+        QTest::newRow("quotes kept, delimiter inside quotes")
+            << "\"x\";\"y;z\"" << semi << QStringList{"\"x\"", "\"y;z\""};
         QTest::newRow("unclosed quote takes the rest") << "a \"b;c" << semi << QStringList{"a \"b;c"};
-        QTest::newRow("blank delimiter drops empty inner fields") << "a  b " << blank << QStringList{"a", "b", ""};
-        QTest::newRow("blank delimiter drops control-only fields") << " a \t b" << blank << QStringList{"a", "b"};
-        QTest::newRow("blank last field kept at blank delimiter") << "a \t" << blank << QStringList{"a", "\t"};
+        QTest::newRow("blank delimiter drops empty inner fields")
+            << "a  b " << blank << QStringList{"a", "b", ""};
+        QTest::newRow("blank delimiter drops control-only fields")
+            << " a \t b" << blank << QStringList{"a", "b"};
+        QTest::newRow("blank last field kept at blank delimiter")
+            << "a \t" << blank << QStringList{"a", "\t"};
         QTest::newRow("other delimiters keep blank fields") << "a; ;b" << semi << QStringList{"a", " ", "b"};
         QTest::newRow("four numbers") << "1.2.3.4" << dot << QStringList{"1", "2", "3", "4"};
         QTest::newRow("three numbers") << "1.2.3" << dot << QStringList{"1", "2", "3"};
         QTest::newRow("empty second number") << "1..2.3" << dot << QStringList{"1", "", "2", "3"};
         QTest::newRow("blanks stay at the ends") << " 1.2.3.4 " << dot << QStringList{" 1", "2", "3", "4 "};
-        QTest::newRow("field cut at 255, next one whole") << long300 + ";next" << semi
-                                                          << QStringList{long300.left(255), "next"};
-        QTest::newRow("255 characters exactly") << long300.left(255) << semi << QStringList{long300.left(255)};
-        QTest::newRow("delimiter after the cut still splits") << long300 + ";" << semi
-                                                              << QStringList{long300.left(255), ""};
-        QTest::newRow("Latin-1 kept, others replaced") << QStringLiteral("Zürich;€1") << semi
-                                                       << QStringList{QStringLiteral("Zürich"), "?1"};
+        QTest::newRow("field cut at 255, next one whole")
+            << long300 + ";next" << semi << QStringList{long300.left(255), "next"};
+        QTest::newRow("255 characters exactly")
+            << long300.left(255) << semi << QStringList{long300.left(255)};
+        QTest::newRow("delimiter after the cut still splits")
+            << long300 + ";" << semi << QStringList{long300.left(255), ""};
+        QTest::newRow("Latin-1 kept, others replaced")
+            << QStringLiteral("Zürich;€1") << semi << QStringList{QStringLiteral("Zürich"), "?1"};
     }
 
     void splitFields()

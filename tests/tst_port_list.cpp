@@ -46,7 +46,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-} // namespace
+}   // namespace
 
 class PortListTest : public QObject {
     Q_OBJECT
@@ -91,8 +91,7 @@ void PortListTest::sysfsEnumeration()
     fs.tty("ptmx", "virtual/misc/ptmx");
 
     const QStringList expected = {
-        "ttyUSB0  ftdi_sio", "ttyUSB2  cp210x", "ttyUSB10  usb_serial",
-        "ttyACM0  cdc_acm", "ttyS0  serial",
+        "ttyUSB0  ftdi_sio", "ttyUSB2  cp210x", "ttyUSB10  usb_serial", "ttyACM0  cdc_acm", "ttyS0  serial",
     };
     QCOMPARE(linuxSerialPortEntries(fs.root()), expected);
     // Same tree, same list: the order does not depend on the directory's.
@@ -122,12 +121,18 @@ void PortListTest::deviceTag_data()
 {
     QTest::addColumn<QString>("valueName");
     QTest::addColumn<QString>("tag");
-    QTest::newRow("device path") << "\\Device\\Serial0" << "Serial0";
-    QTest::newRow("cut to ten characters") << "\\Device\\ProlificSerial0" << "ProlificSe";
-    QTest::newRow("backslash at the first character only") << "\\VCP0" << "\\VCP0";
-    QTest::newRow("no backslash") << "SiliconLabsCP2102" << "SiliconLab";
-    QTest::newRow("backslash inside the name") << "Bus\\VCP0" << "VCP0";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("device path") << "\\Device\\Serial0"
+                                 << "Serial0";
+    QTest::newRow("cut to ten characters") << "\\Device\\ProlificSerial0"
+                                           << "ProlificSe";
+    QTest::newRow("backslash at the first character only") << "\\VCP0"
+                                                           << "\\VCP0";
+    QTest::newRow("no backslash") << "SiliconLabsCP2102"
+                                  << "SiliconLab";
+    QTest::newRow("backslash inside the name") << "Bus\\VCP0"
+                                               << "VCP0";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void PortListTest::deviceTag()
@@ -141,10 +146,14 @@ void PortListTest::portNameOfEntry_data()
 {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("port");
-    QTest::newRow("number and tag") << "1  Serial0" << "1";
-    QTest::newRow("path and tag") << "/tmp/x/encoder  cmdline" << "/tmp/x/encoder";
-    QTest::newRow("no blank: the whole row") << "ttyUSB3" << "ttyUSB3";
-    QTest::newRow("empty row") << "" << "";
+    QTest::newRow("number and tag") << "1  Serial0"
+                                    << "1";
+    QTest::newRow("path and tag") << "/tmp/x/encoder  cmdline"
+                                  << "/tmp/x/encoder";
+    QTest::newRow("no blank: the whole row") << "ttyUSB3"
+                                             << "ttyUSB3";
+    QTest::newRow("empty row") << ""
+                               << "";
 }
 
 void PortListTest::portNameOfEntry()

@@ -36,29 +36,29 @@ void RepliesTest::positionReply_data()
     QTest::addColumn<bool>("warning");
 
     auto hex = [](const char *h) { return QByteArray::fromHex(h); };
-    QTest::newRow("half turn, single-turn") << hex("318003") << 1 << false << qint64(0x8003) << 8192 << 0
-                                            << false << false;
-    QTest::newRow("last count, error and warning") << hex("31fffc") << 1 << false << qint64(0xFFFC) << 16383
-                                                   << 0 << true << true;
+    QTest::newRow("half turn, single-turn")
+        << hex("318003") << 1 << false << qint64(0x8003) << 8192 << 0 << false << false;
+    QTest::newRow("last count, error and warning")
+        << hex("31fffc") << 1 << false << qint64(0xFFFC) << 16383 << 0 << true << true;
     QTest::newRow("five turns") << hex("3100058003") << 1 << true << qint64(0x00058003) << 8192 << 5 << false
                                 << false;
-    QTest::newRow("minus one turn") << hex("31ffff0003") << 1 << true << qint64(0xFFFF0003) << 0 << -1 << false
-                                    << false;
+    QTest::newRow("minus one turn") << hex("31ffff0003") << 1 << true << qint64(0xFFFF0003) << 0 << -1
+                                    << false << false;
     // Bit 31 set stays a positive word; the turn count still reads negative.
-    QTest::newRow("most negative turn count") << hex("318000ffff") << 1 << true << qint64(2147549183) << 16383
-                                              << -32768 << false << false;
+    QTest::newRow("most negative turn count")
+        << hex("318000ffff") << 1 << true << qint64(2147549183) << 16383 << -32768 << false << false;
     // "3" has no echo: the word starts at byte 1.
-    QTest::newRow("no echo on 3, error and warning") << hex("7ffc") << 2 << false << qint64(0x7FFC) << 8191
-                                                     << 0 << true << true;
-    QTest::newRow("no echo on 3, multiturn") << hex("00024003") << 2 << true << qint64(0x00024003) << 4096
-                                             << 2 << false << false;
-    QTest::newRow("d, multiturn, minus two turns") << hex("64fffe800320") << 3 << true << qint64(0xFFFE8003)
-                                                   << 8192 << -2 << false << false;
-    QTest::newRow("t, single-turn quarter turn") << hex("74400300fd") << 4 << false << qint64(0x4003) << 4096
-                                                 << 0 << false << false;
+    QTest::newRow("no echo on 3, error and warning")
+        << hex("7ffc") << 2 << false << qint64(0x7FFC) << 8191 << 0 << true << true;
+    QTest::newRow("no echo on 3, multiturn")
+        << hex("00024003") << 2 << true << qint64(0x00024003) << 4096 << 2 << false << false;
+    QTest::newRow("d, multiturn, minus two turns")
+        << hex("64fffe800320") << 3 << true << qint64(0xFFFE8003) << 8192 << -2 << false << false;
+    QTest::newRow("t, single-turn quarter turn")
+        << hex("74400300fd") << 4 << false << qint64(0x4003) << 4096 << 0 << false << false;
     // The echo is skipped whatever it holds.
-    QTest::newRow("wrong echo ignored") << hex("00fffe") << 1 << false << qint64(0xFFFE) << 16383 << 0 << false
-                                        << true;
+    QTest::newRow("wrong echo ignored")
+        << hex("00fffe") << 1 << false << qint64(0xFFFE) << 16383 << 0 << false << true;
     QTest::newRow("warning only") << hex("3100000002") << 1 << true << qint64(2) << 0 << 0 << false << true;
 }
 
@@ -100,8 +100,13 @@ void RepliesTest::detailedStatus()
     QFETCH(QString, lit);
     const auto s = replies::detailedStatus(status);
     QString got;
-    for (auto [on, c] : {std::pair{s.signalHigh, 'H'}, {s.signalLow, 'L'}, {s.temperature, 'T'}, {s.speed, 'S'},
-                         {s.multiturnError, 'M'}, {s.acceleration, 'A'}, {s.safety, 'C'}})
+    for (auto [on, c] : {std::pair{s.signalHigh, 'H'},
+                         {s.signalLow, 'L'},
+                         {s.temperature, 'T'},
+                         {s.speed, 'S'},
+                         {s.multiturnError, 'M'},
+                         {s.acceleration, 'A'},
+                         {s.safety, 'C'}})
         if (on)
             got += QLatin1Char(c);
     QCOMPARE(got, lit);
@@ -167,7 +172,7 @@ QByteArray identRecord(const QByteArray &name, const QByteArray &partTail, const
     return r;
 }
 
-} // namespace
+}   // namespace
 
 void RepliesTest::identification_data()
 {
@@ -176,7 +181,8 @@ void RepliesTest::identification_data()
     QTest::addColumn<QByteArray>("part");
     QTest::addColumn<QByteArray>("firmware");
 
-    QTest::newRow("Palvo, 1.2.3.10") << identRecord("Palvo ", "PAL-UART-14B-MT", QByteArray::fromHex("010203000a"))
+    QTest::newRow("Palvo, 1.2.3.10") << identRecord("Palvo ", "PAL-UART-14B-MT",
+                                                    QByteArray::fromHex("010203000a"))
                                      << true << QByteArray(" PAL-UART-14B-MT") << QByteArray("1.2.3.10");
     QTest::newRow("other maker still decodes")
         << identRecord("Acme  ", "X-1", QByteArray::fromHex("ff00ff1234")) << false
@@ -184,8 +190,8 @@ void RepliesTest::identification_data()
     QTest::newRow("lower-case name fails the test")
         << identRecord("palvo ", "Q", QByteArray::fromHex("0000000000")) << false
         << QByteArray(" Q              ") << QByteArray("0.0.0.0");
-    QTest::newRow("build is unsigned") << identRecord("Palvo ", "Z", QByteArray::fromHex("0102038000")) << true
-                                       << QByteArray(" Z              ") << QByteArray("1.2.3.32768");
+    QTest::newRow("build is unsigned") << identRecord("Palvo ", "Z", QByteArray::fromHex("0102038000"))
+                                       << true << QByteArray(" Z              ") << QByteArray("1.2.3.32768");
     // Extra bytes after the record do not move anything.
     QTest::newRow("longer reply") << identRecord("Palvo ", "A", QByteArray::fromHex("0400010002")) + "xyz"
                                   << true << QByteArray(" A              ") << QByteArray("4.0.1.2");
@@ -238,13 +244,27 @@ void RepliesTest::shortRepliesAreRangeErrors()
     QFETCH(int, what);
     try {
         switch (what) {
-        case 0: replies::positionWord(QByteArray::fromHex("318003"), 1, true); break;
-        case 1: replies::temperature(QByteArray::fromHex("74400300"), 3); break;
-        case 2: replies::identification(QByteArray(27, 'r')); break;
-        case 3: replies::serialNumber("vA12"); break;
-        case 4: replies::positionOffset(0); break;
-        case 5: replies::positionOffset(5); break;
-        case 6: replies::singleTurnCount(0x8003, 17, 0x3FFF); break;
+        case 0:
+            replies::positionWord(QByteArray::fromHex("318003"), 1, true);
+            break;
+        case 1:
+            replies::temperature(QByteArray::fromHex("74400300"), 3);
+            break;
+        case 2:
+            replies::identification(QByteArray(27, 'r'));
+            break;
+        case 3:
+            replies::serialNumber("vA12");
+            break;
+        case 4:
+            replies::positionOffset(0);
+            break;
+        case 5:
+            replies::positionOffset(5);
+            break;
+        case 6:
+            replies::singleTurnCount(0x8003, 17, 0x3FFF);
+            break;
         }
         QFAIL("no range check");
     } catch (const std::out_of_range &e) {

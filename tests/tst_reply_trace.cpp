@@ -59,7 +59,7 @@ QString cycleText(quint8 turns)
         .arg(t);
 }
 
-} // namespace
+}   // namespace
 
 class ReplyTraceTest : public QObject {
     Q_OBJECT
@@ -71,12 +71,12 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("line");
-        QTest::newRow("status reply") << 3 << QByteArray::fromHex("64fffe800320")
-                                      << "d -> 64 FF FE 80 03 20 \r\n";
-        QTest::newRow("leading zeros, upper case") << 2 << QByteArray::fromHex("0a0b0cab0f00")
-                                                   << "3 -> 0A 0B 0C AB 0F 00 \r\n";
-        QTest::newRow("longer reply in full") << 4 << QByteArray::fromHex("74000580030000fe01")
-                                              << "t -> 74 00 05 80 03 00 00 FE 01 \r\n";
+        QTest::newRow("status reply")
+            << 3 << QByteArray::fromHex("64fffe800320") << "d -> 64 FF FE 80 03 20 \r\n";
+        QTest::newRow("leading zeros, upper case")
+            << 2 << QByteArray::fromHex("0a0b0cab0f00") << "3 -> 0A 0B 0C AB 0F 00 \r\n";
+        QTest::newRow("longer reply in full")
+            << 4 << QByteArray::fromHex("74000580030000fe01") << "t -> 74 00 05 80 03 00 00 FE 01 \r\n";
     }
 
     void line()
@@ -125,11 +125,11 @@ private slots:
         Window w;
         TMainForm &f = *w.form;
         w.cycle(1);
-        w.cycle(2, 2);            // polling switched off after index 2
+        w.cycle(2, 2);   // polling switched off after index 2
         QCOMPARE(w.shown(), f.lblRxBuffer1);
         QCOMPARE(f.lblRxBuffer1->text(), cycleText(1));
 
-        w.cycle(3);               // switched on again: starts at index 1
+        w.cycle(3);   // switched on again: starts at index 1
         w.cycle(4, 1);
         QCOMPARE(w.shown(), f.lblRxBuffer2);
         QCOMPARE(f.lblRxBuffer2->text(), cycleText(3));

@@ -77,6 +77,7 @@ public:
         m_timer.start(5);
     }
     void stop() { m_timer.stop(); }
+
 private:
     QTimer m_timer;
 };
@@ -93,6 +94,7 @@ public:
     ~FastWrappingClock() override { setTickClock(nullptr); }
     quint32 tickCount() override { return m_start + quint32(m_real.elapsed() * 5); }
     void sleepMs(quint32 ms) override { QThread::msleep(ms); }
+
 private:
     quint32 m_start;
     QElapsedTimer m_real;
@@ -101,7 +103,7 @@ private:
 const Lamps AllGrey{clrGrey, clrGrey, clrGrey, clrGrey, clrGrey};
 const Lamps AllSilver{clrSilver, clrSilver, clrSilver, clrSilver, clrSilver};
 
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(Lamps)
 
@@ -150,17 +152,19 @@ void SelfCalibrationTest::lampRules_data()
     QTest::addColumn<bool>("finished");
     QTest::addColumn<int>("status");
     QTest::addColumn<Lamps>("lamps");
-    QTest::newRow("finished, counter only") << true << 0x02 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime};
+    QTest::newRow("finished, counter only")
+        << true << 0x02 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime};
     QTest::newRow("not finished, clean status") << false << 0x01 << AllGrey;
-    QTest::newRow("finished, timeout and effective") << true << 0x15
-                                                     << Lamps{clrGreen, clrLime, clrGrey, clrRed, clrGrey};
-    QTest::newRow("finished, bit 5 alone spoils it") << true << 0x20
-                                                     << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrGrey};
-    QTest::newRow("finished, effective alone spoils it") << true << 0x10
-                                                         << Lamps{clrGreen, clrLime, clrGrey, clrGrey, clrGrey};
-    QTest::newRow("not finished, out of range") << false << 0x08 << Lamps{clrGrey, clrGrey, clrRed, clrGrey, clrGrey};
-    QTest::newRow("finished, unused bits 7..6 do not count") << true << 0xC1
-                                                             << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime};
+    QTest::newRow("finished, timeout and effective")
+        << true << 0x15 << Lamps{clrGreen, clrLime, clrGrey, clrRed, clrGrey};
+    QTest::newRow("finished, bit 5 alone spoils it")
+        << true << 0x20 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrGrey};
+    QTest::newRow("finished, effective alone spoils it")
+        << true << 0x10 << Lamps{clrGreen, clrLime, clrGrey, clrGrey, clrGrey};
+    QTest::newRow("not finished, out of range")
+        << false << 0x08 << Lamps{clrGrey, clrGrey, clrRed, clrGrey, clrGrey};
+    QTest::newRow("finished, unused bits 7..6 do not count")
+        << true << 0xC1 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime};
 }
 
 void SelfCalibrationTest::lampRules()
@@ -180,15 +184,17 @@ void SelfCalibrationTest::runAgainstEncoder_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("bar");
     QTest::newRow("success") << 0x01 << 0x02 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime}
-                             << "Counter: 2\r\n" << 100;
-    QTest::newRow("finished with timeout and effective") << 0x01 << 0x15
-                                                         << Lamps{clrGreen, clrLime, clrGrey, clrRed, clrGrey}
-                                                         << "Counter: 1\r\n" << 0;
+                             << "Counter: 2\r\n"
+                             << 100;
+    QTest::newRow("finished with timeout and effective")
+        << 0x01 << 0x15 << Lamps{clrGreen, clrLime, clrGrey, clrRed, clrGrey} << "Counter: 1\r\n"
+        << 0;
     QTest::newRow("bit 5 alone") << 0x01 << 0x21 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrGrey}
-                                 << "Counter: 1\r\n" << 0;
-    QTest::newRow("only the counter changes") << 0x03 << 0x00
-                                              << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime}
-                                              << "Counter: 0\r\n" << 100;
+                                 << "Counter: 1\r\n"
+                                 << 0;
+    QTest::newRow("only the counter changes")
+        << 0x03 << 0x00 << Lamps{clrGreen, clrGrey, clrGrey, clrGrey, clrLime} << "Counter: 0\r\n"
+        << 100;
 }
 
 void SelfCalibrationTest::runAgainstEncoder()
@@ -287,7 +293,8 @@ void SelfCalibrationTest::noChangeForTheWholeWait()
     QVERIFY(lampsKept);
     QVERIFY(!barWentBack);
     // Full at about 10 s after the start frame, and it stayed full to the end.
-    QVERIFY2(fullAt >= 9900 && fullAt < ms, qPrintable(QStringLiteral("full at %1 ms of %2").arg(fullAt).arg(ms)));
+    QVERIFY2(fullAt >= 9900 && fullAt < ms,
+             qPrintable(QStringLiteral("full at %1 ms of %2").arg(fullAt).arg(ms)));
     QCOMPARE(lastBar, 100);
     // The wait gives up only once progress is past 110: more than 11 050 ms.
     QVERIFY2(ms >= 11050 + 200 && ms < 20000, qPrintable(QStringLiteral("run took %1 ms").arg(ms)));

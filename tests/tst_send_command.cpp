@@ -89,7 +89,7 @@ private:
     std::optional<quint32> firstWrite;
 };
 
-} // namespace
+}   // namespace
 
 class SendCommandTest : public QObject {
     Q_OBJECT
@@ -122,8 +122,8 @@ void SendCommandTest::replyLengths_data()
 
     QTest::newRow("silent port, nothing expected")
         << true << int(palvo::Fault::Silent) << QByteArray("1") << 0 << int(SC_OK) << 0 << 0;
-    QTest::newRow("exact length") << true << int(palvo::Fault::None) << QByteArray("t") << 7
-                                  << int(SC_OK) << 7 << 0;
+    QTest::newRow("exact length") << true << int(palvo::Fault::None) << QByteArray("t") << 7 << int(SC_OK)
+                                  << 7 << 0;
     QTest::newRow("eight for seven, all kept")
         << true << int(palvo::Fault::Extra) << QByteArray("t") << 7 << int(SC_OK) << 8 << 0;
     // A single-turn encoder asked as if multiturn: the identification's own test.
@@ -323,8 +323,8 @@ void SendCommandTest::purgesThenWritesWithPauses()
 
     QByteArray reply;
     QCOMPARE(SendCommand(channel, host, channel.handle(), "\x9e\x27\x4d", reply, 2), qint32(SC_OK));
-    QCOMPARE(channel.ops, (QStringList{"purge out", "purge in", "write 9e at +0", "write 27 at +2",
-                                       "write 4d at +4"}));
+    QCOMPARE(channel.ops,
+             (QStringList{"purge out", "purge in", "write 9e at +0", "write 27 at +2", "write 4d at +4"}));
     // 1 ms after the last byte the first poll only looks; the reply is due
     // then, so there is no second poll.
     QCOMPARE(channel.waits, QList<int>{0});
@@ -363,7 +363,8 @@ void SendCommandTest::waitEndsRightAcrossTickWrap()
     QCOMPARE(SendCommand(channel, host, channel.handle(), "1", reply, 5), qint32(result));
     const quint32 waited = clock.now - start - PauseBeforeReplyMs;
     if (result == SC_SHORT)
-        QVERIFY2(waited > ReplyTimeoutMs && waited <= ReplyTimeoutMs + 2, qPrintable(QString::number(waited)));
+        QVERIFY2(waited > ReplyTimeoutMs && waited <= ReplyTimeoutMs + 2,
+                 qPrintable(QString::number(waited)));
     else
         QCOMPARE(reply, QByteArray("12345"));
     // Blocking waits, not a spin: a look, then at most a couple of waits.

@@ -16,7 +16,7 @@ struct NoHost : TransactionHost {
     void CloseComPort() override { ++closes; }
 };
 
-} // namespace
+}   // namespace
 
 class SerialChannelTest : public QObject {
     Q_OBJECT

@@ -46,8 +46,8 @@ private slots:
         ProgramVersionStr = version;
         auto channel = createSerialPortChannel();
         auto form = makeForm(*channel, m_noPorts);
-        QCOMPARE(form->windowTitle(),
-                 QStringLiteral("Corvane for Palvo Asnychronous Serial (UART) (Ver: ") + version + QStringLiteral(")"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Corvane for Palvo Asnychronous Serial (UART) (Ver: ") +
+                                          version + QStringLiteral(")"));
     }
 
     void captionOfAProgramFileWithoutVersion()
@@ -192,15 +192,24 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter gets a full stop") << "Range check error" << "Range check error.";
-        QTest::newRow("digit gets a full stop") << "Error 1" << "Error 1.";
-        QTest::newRow("slash (47) gets one") << "a/" << "a/.";
-        QTest::newRow("full stop (46) stays") << "Done." << "Done.";
-        QTest::newRow("hyphen (45) stays") << "x-" << "x-";
-        QTest::newRow("exclamation stays") << "Stop!" << "Stop!";
-        QTest::newRow("blank stays") << "trailing " << "trailing ";
-        QTest::newRow("non-ASCII gets one") << QStringLiteral("Temperatur °") << QStringLiteral("Temperatur °.");
-        QTest::newRow("empty stays empty") << "" << "";
+        QTest::newRow("letter gets a full stop") << "Range check error"
+                                                 << "Range check error.";
+        QTest::newRow("digit gets a full stop") << "Error 1"
+                                                << "Error 1.";
+        QTest::newRow("slash (47) gets one") << "a/"
+                                             << "a/.";
+        QTest::newRow("full stop (46) stays") << "Done."
+                                              << "Done.";
+        QTest::newRow("hyphen (45) stays") << "x-"
+                                           << "x-";
+        QTest::newRow("exclamation stays") << "Stop!"
+                                           << "Stop!";
+        QTest::newRow("blank stays") << "trailing "
+                                     << "trailing ";
+        QTest::newRow("non-ASCII gets one")
+            << QStringLiteral("Temperatur °") << QStringLiteral("Temperatur °.");
+        QTest::newRow("empty stays empty") << ""
+                                           << "";
     }
 
     void errorReportText()

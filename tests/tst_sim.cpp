@@ -8,7 +8,7 @@ namespace {
 
 const QList<int> kRates = {115200, 128000, 230400, 256000, 500000, 1000000, 921600};
 
-} // namespace
+}   // namespace
 
 class SimTest : public QObject {
     Q_OBJECT
@@ -65,29 +65,48 @@ void SimTest::replyLayouts_data()
     QTest::addColumn<QByteArray>("reply");
 
     // Half a turn, no error, no warning: word 0x8003; turn 5 on top for multiturn.
-    QTest::newRow("1 single-turn") << false << 8192 << 5 << false << false << QByteArray("1") << QByteArray::fromHex("318003");
-    QTest::newRow("1 multiturn") << true << 8192 << 5 << false << false << QByteArray("1") << QByteArray::fromHex("3100058003");
-    QTest::newRow("3 single-turn, no echo") << false << 8192 << 5 << false << false << QByteArray("3") << QByteArray::fromHex("8003");
-    QTest::newRow("3 multiturn, no echo") << true << 8192 << 5 << false << false << QByteArray("3") << QByteArray::fromHex("00058003");
-    QTest::newRow("d single-turn") << false << 8192 << 5 << false << false << QByteArray("d") << QByteArray::fromHex("648003a5");
-    QTest::newRow("d multiturn") << true << 8192 << 5 << false << false << QByteArray("d") << QByteArray::fromHex("6400058003a5");
-    QTest::newRow("t single-turn") << false << 8192 << 5 << false << false << QByteArray("t") << QByteArray::fromHex("748003ff9c");
-    QTest::newRow("t multiturn") << true << 8192 << 5 << false << false << QByteArray("t") << QByteArray::fromHex("7400058003ff9c");
-    QTest::newRow("i single-turn") << false << 0 << 0 << false << false << QByteArray("i") << QByteArray::fromHex("6901");
-    QTest::newRow("i multiturn") << true << 0 << 0 << false << false << QByteArray("i") << QByteArray::fromHex("6901");
-    QTest::newRow("v single-turn") << false << 0 << 0 << false << false << QByteArray("v") << QByteArray("vA12345");
-    QTest::newRow("v multiturn") << true << 0 << 0 << false << false << QByteArray("v") << QByteArray("vA12345");
+    QTest::newRow("1 single-turn") << false << 8192 << 5 << false << false << QByteArray("1")
+                                   << QByteArray::fromHex("318003");
+    QTest::newRow("1 multiturn") << true << 8192 << 5 << false << false << QByteArray("1")
+                                 << QByteArray::fromHex("3100058003");
+    QTest::newRow("3 single-turn, no echo")
+        << false << 8192 << 5 << false << false << QByteArray("3") << QByteArray::fromHex("8003");
+    QTest::newRow("3 multiturn, no echo")
+        << true << 8192 << 5 << false << false << QByteArray("3") << QByteArray::fromHex("00058003");
+    QTest::newRow("d single-turn") << false << 8192 << 5 << false << false << QByteArray("d")
+                                   << QByteArray::fromHex("648003a5");
+    QTest::newRow("d multiturn") << true << 8192 << 5 << false << false << QByteArray("d")
+                                 << QByteArray::fromHex("6400058003a5");
+    QTest::newRow("t single-turn") << false << 8192 << 5 << false << false << QByteArray("t")
+                                   << QByteArray::fromHex("748003ff9c");
+    QTest::newRow("t multiturn") << true << 8192 << 5 << false << false << QByteArray("t")
+                                 << QByteArray::fromHex("7400058003ff9c");
+    QTest::newRow("i single-turn") << false << 0 << 0 << false << false << QByteArray("i")
+                                   << QByteArray::fromHex("6901");
+    QTest::newRow("i multiturn") << true << 0 << 0 << false << false << QByteArray("i")
+                                 << QByteArray::fromHex("6901");
+    QTest::newRow("v single-turn") << false << 0 << 0 << false << false << QByteArray("v")
+                                   << QByteArray("vA12345");
+    QTest::newRow("v multiturn") << true << 0 << 0 << false << false << QByteArray("v")
+                                 << QByteArray("vA12345");
     // Flags are active low: both active clears bits 1 and 0.
-    QTest::newRow("error and warning, last count") << false << 16383 << 0 << true << true << QByteArray("1") << QByteArray::fromHex("31fffc");
-    QTest::newRow("error only") << false << 0 << 0 << true << false << QByteArray("1") << QByteArray::fromHex("310001");
-    QTest::newRow("warning only") << false << 0 << 0 << false << true << QByteArray("1") << QByteArray::fromHex("310002");
-    QTest::newRow("minus one turn") << true << 0 << -1 << false << false << QByteArray("3") << QByteArray::fromHex("ffff0003");
-    QTest::newRow("turn 0x8000 on the wire") << true << 16383 << -32768 << false << false << QByteArray("3") << QByteArray::fromHex("8000ffff");
+    QTest::newRow("error and warning, last count")
+        << false << 16383 << 0 << true << true << QByteArray("1") << QByteArray::fromHex("31fffc");
+    QTest::newRow("error only") << false << 0 << 0 << true << false << QByteArray("1")
+                                << QByteArray::fromHex("310001");
+    QTest::newRow("warning only") << false << 0 << 0 << false << true << QByteArray("1")
+                                  << QByteArray::fromHex("310002");
+    QTest::newRow("minus one turn") << true << 0 << -1 << false << false << QByteArray("3")
+                                    << QByteArray::fromHex("ffff0003");
+    QTest::newRow("turn 0x8000 on the wire")
+        << true << 16383 << -32768 << false << false << QByteArray("3") << QByteArray::fromHex("8000ffff");
 
     QTest::newRow("r single-turn") << false << 0 << 0 << false << false << QByteArray("r")
-                                   << QByteArray("rPalvo PAL-UART-14B-MT") + QByteArray::fromHex("00010203000a");
+                                   << QByteArray("rPalvo PAL-UART-14B-MT") +
+                                          QByteArray::fromHex("00010203000a");
     QTest::newRow("r multiturn") << true << 0 << 0 << false << false << QByteArray("r")
-                                 << QByteArray("rPalvo PAL-UART-14B-MT") + QByteArray::fromHex("00010203000a");
+                                 << QByteArray("rPalvo PAL-UART-14B-MT") +
+                                        QByteArray::fromHex("00010203000a");
 }
 
 void SimTest::replyLayouts()

@@ -30,8 +30,8 @@ void SimCommandTest::servesUntilTerminated()
     QTemporaryDir dir;
     const QString link = dir.filePath("encoder");
     QProcess sim;
-    sim.start(m_program, {"--link", link, "--baud", "1000000", "--single-turn", "--position", "8192", "--serial",
-                          "QW0001", "--firmware", "4.5.6.700"});
+    sim.start(m_program, {"--link", link, "--baud", "1000000", "--single-turn", "--position", "8192",
+                          "--serial", "QW0001", "--firmware", "4.5.6.700"});
     QVERIFY(sim.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
     const QString banner = QString::fromLocal8Bit(sim.readLine()).trimmed();

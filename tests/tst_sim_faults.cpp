@@ -28,11 +28,12 @@ void SimFaultsTest::faultOnNextAnswerOnly_data()
     const QByteArray one = QByteArray::fromHex("3100058003");
     QTest::newRow("silent") << palvo::Fault::Silent << QByteArray("1") << QByteArray() << one;
     QTest::newRow("short") << palvo::Fault::Short << QByteArray("1") << one.left(4) << one;
-    QTest::newRow("extra byte") << palvo::Fault::Extra << QByteArray("1") << one + QByteArray::fromHex("55") << one;
-    QTest::newRow("wrong echo") << palvo::Fault::WrongEcho << QByteArray("v") << QByteArray::fromHex("89") + "A12345"
-                                << QByteArray("vA12345");
-    QTest::newRow("short serial reply") << palvo::Fault::Short << QByteArray("v") << QByteArray("vA1234")
-                                        << QByteArray("vA12345");
+    QTest::newRow("extra byte") << palvo::Fault::Extra << QByteArray("1") << one + QByteArray::fromHex("55")
+                                << one;
+    QTest::newRow("wrong echo") << palvo::Fault::WrongEcho << QByteArray("v")
+                                << QByteArray::fromHex("89") + "A12345" << QByteArray("vA12345");
+    QTest::newRow("short serial reply")
+        << palvo::Fault::Short << QByteArray("v") << QByteArray("vA1234") << QByteArray("vA12345");
 }
 
 void SimFaultsTest::faultOnNextAnswerOnly()
@@ -105,8 +106,8 @@ void SimFaultsTest::hangUpAndRestart()
 
     fx.sim().hangUp();
     QVERIFY(!fx.sim().serving());
-    QVERIFY(!line.send("3"));                          // the tool's write fails
-    QVERIFY(!QFileInfo::exists(fx.portPath()));        // the link is gone, like an unplugged adapter
+    QVERIFY(!line.send("3"));                     // the tool's write fails
+    QVERIFY(!QFileInfo::exists(fx.portPath()));   // the link is gone, like an unplugged adapter
     QVERIFY(!RawLine(fx.portPath()).isOpen());
 
     QVERIFY(fx.sim().restart());
@@ -152,7 +153,8 @@ void SimFaultsTest::byteLogKeepsOrderAndPauses()
     const std::vector<palvo::LoggedByte> log = fx.sim().log();
     for (size_t i = 1; i < size_t(frame.size()); ++i) {
         const double gap = log[i].ms - log[i - 1].ms;
-        QVERIFY2(gap >= 10, qPrintable(QStringLiteral("byte %1 came %2 ms after the one before").arg(i).arg(gap)));
+        QVERIFY2(gap >= 10,
+                 qPrintable(QStringLiteral("byte %1 came %2 ms after the one before").arg(i).arg(gap)));
     }
     QVERIFY(log[5].ms >= log[4].ms);
 

@@ -23,8 +23,8 @@ Shown readPosition(RawLine &line)
     const QByteArray r = line.receive(5);
     if (r.size() != 5)
         return {};
-    const quint32 word = (quint32(quint8(r[1])) << 24) | (quint32(quint8(r[2])) << 16)
-                         | (quint32(quint8(r[3])) << 8) | quint8(r[4]);
+    const quint32 word = (quint32(quint8(r[1])) << 24) | (quint32(quint8(r[2])) << 16) |
+                         (quint32(quint8(r[3])) << 8) | quint8(r[4]);
     return {int((word >> 2) & 0x3FFF), int(qint16(word >> 16))};
 }
 
@@ -35,7 +35,7 @@ QByteArray be32(quint32 v)
     return b;
 }
 
-} // namespace
+}   // namespace
 
 class SimFramesTest : public QObject {
     Q_OBJECT
@@ -61,15 +61,18 @@ void SimFramesTest::parser_data()
     QTest::newRow("r after the prefix is a frame") << kUnlock + "r" << 0 << QStringList{"frame r 0"};
     QTest::newRow("c and A") << kUnlock + "c" + kUnlock + "A" << 0 << QStringList{"frame c 0", "frame A 0"};
     QTest::newRow("M with its value") << kUnlock + "M" + be32(0) << 0 << QStringList{"frame M 0"};
-    QTest::newRow("Z value big-endian") << kUnlock + "Z" + be32(0x00001388) << 0 << QStringList{"frame Z 5000"};
-    QTest::newRow("Z value with prefix bytes inside") << kUnlock + "Z" + QByteArray::fromHex("9e274db6") << 0
-                                                      << QStringList{"frame Z 2653375926"};
-    QTest::newRow("commands around a frame") << "1" + kUnlock + "c" + "t" << 0
-                                             << QStringList{"cmd 1", "frame c 0", "cmd t"};
-    QTest::newRow("broken prefix, then a command") << QByteArray::fromHex("9e27") + "1" << 0 << QStringList{"cmd 1"};
-    QTest::newRow("prefix restarts on its first byte") << QByteArray::fromHex("9e9e274db6") + "c" << 0
-                                                       << QStringList{"frame c 0"};
-    QTest::newRow("unknown letter after the prefix is a command") << kUnlock + "v" << 0 << QStringList{"cmd v"};
+    QTest::newRow("Z value big-endian")
+        << kUnlock + "Z" + be32(0x00001388) << 0 << QStringList{"frame Z 5000"};
+    QTest::newRow("Z value with prefix bytes inside")
+        << kUnlock + "Z" + QByteArray::fromHex("9e274db6") << 0 << QStringList{"frame Z 2653375926"};
+    QTest::newRow("commands around a frame")
+        << "1" + kUnlock + "c" + "t" << 0 << QStringList{"cmd 1", "frame c 0", "cmd t"};
+    QTest::newRow("broken prefix, then a command")
+        << QByteArray::fromHex("9e27") + "1" << 0 << QStringList{"cmd 1"};
+    QTest::newRow("prefix restarts on its first byte")
+        << QByteArray::fromHex("9e9e274db6") + "c" << 0 << QStringList{"frame c 0"};
+    QTest::newRow("unknown letter after the prefix is a command")
+        << kUnlock + "v" << 0 << QStringList{"cmd v"};
     QTest::newRow("stalled frame is abandoned") << kUnlock + "r" << 1500 << QStringList{"cmd r"};
     QTest::newRow("slow frame within the gap limit") << kUnlock + "r" << 400 << QStringList{"frame r 0"};
 }
@@ -217,7 +220,8 @@ void SimFramesTest::selfCalibration()
     QTest::qWait(delayMs + 200);
     QVERIFY(since.elapsed() > delayMs);
     QVERIFY(line.send("i"));
-    QCOMPARE(line.receive(2).toHex(), QByteArray("69") + QByteArray::number(finalStatus, 16).rightJustified(2, '0'));
+    QCOMPARE(line.receive(2).toHex(),
+             QByteArray("69") + QByteArray::number(finalStatus, 16).rightJustified(2, '0'));
 }
 
 void SimFramesTest::rotationCountsTurns()

@@ -49,7 +49,7 @@ QStringList askedTitles(const RecordingDialogs &d)
         t << a.title;
     return t;
 }
-} // namespace
+}   // namespace
 
 class UpdateCheckTest : public QObject {
     Q_OBJECT
@@ -95,8 +95,8 @@ private slots:
         QTest::newRow("nothing, dialog not shown") << NoneStored << mar10 << 0 << true << false << NoneStored;
         QTest::newRow("nothing, yes check") << NoneStored << mar10 << 100 << true << true << 1;
         QTest::newRow("nothing, skip for 1 week") << NoneStored << mar10 << 102 << true << false << 20260317;
-        QTest::newRow("nothing, 1 week across new year") << NoneStored << QDate(2025, 12, 28) << 102 << true << false
-                                                         << 20260104;
+        QTest::newRow("nothing, 1 week across new year")
+            << NoneStored << QDate(2025, 12, 28) << 102 << true << false << 20260104;
         QTest::newRow("nothing, never ask again") << NoneStored << mar10 << 103 << true << false << 0;
         QTest::newRow("-1 asks like nothing") << -1 << mar10 << 101 << true << false << -1;
         QTest::newRow("never") << 0 << mar10 << 0 << false << false << 0;
@@ -105,7 +105,8 @@ private slots:
         QTest::newRow("date passed") << 20260309 << mar10 << 0 << false << true << 20260309;
         QTest::newRow("date is today") << 20260310 << mar10 << 0 << false << false << 20260310;
         QTest::newRow("date to come") << 20260317 << mar10 << 0 << false << false << 20260317;
-        QTest::newRow("week skip from 2025, March 2026") << 20251215 << mar10 << 0 << false << true << 20251215;
+        QTest::newRow("week skip from 2025, March 2026")
+            << 20251215 << mar10 << 0 << false << true << 20251215;
         QTest::newRow("names no day") << 20251235 << mar10 << 0 << false << false << 20251235;
     }
     void preferenceAndConsent()
@@ -150,7 +151,8 @@ private slots:
         QCOMPARE(d.text, QStringLiteral("Is it allowed to connect to the internet to check if a new software "
                                         "version is available?"));
         QCOMPARE(d.icon, Dialogs::Icon::Information);
-        QCOMPARE(d.buttons, (QStringList{"Yes, check", "Skip this time", "Skip for 1 week", "Never ask again"}));
+        QCOMPARE(d.buttons,
+                 (QStringList{"Yes, check", "Skip this time", "Skip for 1 week", "Never ask again"}));
     }
 
     void noInternet_data()
@@ -231,30 +233,32 @@ private slots:
         QByteArray utf16;
         {
             const QString text = "Program;Version;Download\r\n" + P + ";1.0.0.0;" + Url + "\r\n";
-            utf16 = QByteArray("\xFF\xFE", 2)
-                + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+            utf16 = QByteArray("\xFF\xFE", 2) +
+                    QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
         }
-        QTest::newRow("newer, download") << 200 << QByteArray("OK") << newer << QList<int>{100}
-                                         << QStringList{downloading, analyzing,
-                                                        QStringLiteral("Update: Newer software is available")}
-                                         << 20260310 << 1;
-        QTest::newRow("UTF-16 with heading, latest") << 200 << QByteArray("OK") << utf16 << QList<int>{}
-                                                     << QStringList{downloading, analyzing,
-                                                                    QStringLiteral("Update: This is the latest version.")}
-                                                     << 20260310 << 0;
-        QTest::newRow("empty manifest") << 200 << QByteArray("OK") << QByteArray() << QList<int>{}
-                                        << QStringList{downloading, analyzing,
-                                                       QStringLiteral("Update: Program name not found on the list.")}
-                                        << 1 << 0;
+        QTest::newRow("newer, download")
+            << 200 << QByteArray("OK") << newer << QList<int>{100}
+            << QStringList{downloading, analyzing, QStringLiteral("Update: Newer software is available")}
+            << 20260310 << 1;
+        QTest::newRow("UTF-16 with heading, latest")
+            << 200 << QByteArray("OK") << utf16 << QList<int>{}
+            << QStringList{downloading, analyzing, QStringLiteral("Update: This is the latest version.")}
+            << 20260310 << 0;
+        QTest::newRow("empty manifest")
+            << 200 << QByteArray("OK") << QByteArray() << QList<int>{}
+            << QStringList{downloading, analyzing,
+                           QStringLiteral("Update: Program name not found on the list.")}
+            << 1 << 0;
         QTest::newRow("404, retry") << 404 << QByteArray("Not Found") << QByteArray("gone") << QList<int>{100}
-                                    << QStringList{downloading, QStringLiteral("Download file: Error 404: Not Found"),
+                                    << QStringList{downloading,
+                                                   QStringLiteral("Download file: Error 404: Not Found"),
                                                    downloadFailed}
                                     << 1 << 0;
-        QTest::newRow("500, never again") << 500 << QByteArray("Internal Server Error") << QByteArray() << QList<int>{101}
-                                          << QStringList{downloading,
-                                                         QStringLiteral("Download file: Error 500: Internal Server Error"),
-                                                         downloadFailed}
-                                          << 0 << 0;
+        QTest::newRow("500, never again")
+            << 500 << QByteArray("Internal Server Error") << QByteArray() << QList<int>{101}
+            << QStringList{downloading, QStringLiteral("Download file: Error 500: Internal Server Error"),
+                           downloadFailed}
+            << 0 << 0;
     }
     void download()
     {
@@ -333,7 +337,8 @@ private slots:
         QVERIFY2(status.lines[0].startsWith(QStringLiteral("Download file: ")) && status.lines[0].size() > 15,
                  qPrintable(status.lines[0]));
         if (why == QLatin1String("silent"))
-            QVERIFY2(clock.elapsed() >= 350 && clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+            QVERIFY2(clock.elapsed() >= 350 && clock.elapsed() < 8000,
+                     qPrintable(QString::number(clock.elapsed())));
     }
 
     void closingTheWindowEndsTheCheck()

@@ -22,7 +22,10 @@ const QString skipped = QStringLiteral("Update skipped.");
 const QString notFound = QStringLiteral("Update: Program name not found on the list.");
 const QString wrongFile = QStringLiteral("Update: Wrong file format.");
 const QString wrongVersion = QStringLiteral("Update: Wrong version format.");
-QString noNewer(const QString &v) { return QStringLiteral("Update: There is no newer version. Latest published is ") + v; }
+QString noNewer(const QString &v)
+{
+    return QStringLiteral("Update: There is no newer version. Latest published is ") + v;
+}
 
 int storedPreference()
 {
@@ -30,7 +33,7 @@ int storedPreference()
     ReadUpdatePreference(v);
     return v;
 }
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(Version)
 
@@ -62,10 +65,12 @@ private slots:
         QTest::newRow("no BOM: Latin-1") << QByteArray("Gr\xFC\xDF") << QStringList{QStringLiteral("Grüß")};
         QTest::newRow("UTF-8 BOM") << QByteArray("\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F\r\nx")
                                    << QStringList{QStringLiteral("Grüß"), "x"};
-        QTest::newRow("UTF-16 LE BOM") << QByteArray("\xFF\xFE" "a\0;\0\xFC\0\r\0\n\0b\0", 14)
+        QTest::newRow("UTF-16 LE BOM") << QByteArray("\xFF\xFE"
+                                                     "a\0;\0\xFC\0\r\0\n\0b\0",
+                                                     14)
                                        << QStringList{QStringLiteral("a;ü"), "b"};
-        QTest::newRow("UTF-16 BE BOM") << QByteArray("\xFE\xFF\0a\0;\0\xFC\0\n\0b", 12)
-                                       << QStringList{QStringLiteral("a;ü"), "b"};
+        QTest::newRow("UTF-16 BE BOM")
+            << QByteArray("\xFE\xFF\0a\0;\0\xFC\0\n\0b", 12) << QStringList{QStringLiteral("a;ü"), "b"};
     }
     void decoding()
     {
@@ -79,15 +84,22 @@ private slots:
         QTest::addColumn<QStringList>("published");
         QTest::addColumn<Version>("running");
         QTest::addColumn<int>("order");
-        const int older = int(VersionOrder::Older), equal = int(VersionOrder::Equal), newer = int(VersionOrder::Newer);
+        const int older = int(VersionOrder::Older), equal = int(VersionOrder::Equal),
+                  newer = int(VersionOrder::Newer);
         QTest::newRow("equal") << QStringList{"1", "2", "3", "4"} << Version{1, 2, 3, 4} << equal;
         QTest::newRow("build higher") << QStringList{"1", "0", "0", "1"} << Version{1, 0, 0, 0} << newer;
-        QTest::newRow("major higher, rest lower") << QStringList{"2", "0", "0", "0"} << Version{1, 9, 9, 9} << newer;
-        QTest::newRow("1.5.0.0 is older than 2.0.0.0") << QStringList{"1", "5", "0", "0"} << Version{2, 0, 0, 0} << older;
-        QTest::newRow("numbers, not text: 10 > 9") << QStringList{"1", "10", "0", "0"} << Version{1, 9, 0, 0} << newer;
-        QTest::newRow("part not a number counts 0") << QStringList{"1", "x", "0", "0"} << Version{1, 0, 0, 0} << equal;
-        QTest::newRow("empty part counts 0") << QStringList{"0", "", "0", "1"} << Version{0, 0, 0, 0} << newer;
-        QTest::newRow("no version read: anything above 0") << QStringList{"0", "0", "0", "1"} << Version{0, 0, 0, 0} << newer;
+        QTest::newRow("major higher, rest lower")
+            << QStringList{"2", "0", "0", "0"} << Version{1, 9, 9, 9} << newer;
+        QTest::newRow("1.5.0.0 is older than 2.0.0.0")
+            << QStringList{"1", "5", "0", "0"} << Version{2, 0, 0, 0} << older;
+        QTest::newRow("numbers, not text: 10 > 9")
+            << QStringList{"1", "10", "0", "0"} << Version{1, 9, 0, 0} << newer;
+        QTest::newRow("part not a number counts 0")
+            << QStringList{"1", "x", "0", "0"} << Version{1, 0, 0, 0} << equal;
+        QTest::newRow("empty part counts 0")
+            << QStringList{"0", "", "0", "1"} << Version{0, 0, 0, 0} << newer;
+        QTest::newRow("no version read: anything above 0")
+            << QStringList{"0", "0", "0", "1"} << Version{0, 0, 0, 0} << newer;
     }
     void comparison()
     {
@@ -111,52 +123,67 @@ private slots:
 
         QTest::newRow("same version") << QStringList{line.arg("1.0.0.0")} << v1 << QList<int>{}
                                       << QStringList{analyzing, latest} << 0 << 20260310 << QStringList{};
-        QTest::newRow("newer, download") << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{100}
-                                         << QStringList{analyzing, newer} << 1 << 20260310 << QStringList{Url};
-        QTest::newRow("newer, skip this time") << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{101}
-                                               << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
-        QTest::newRow("newer, skip for 1 week") << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{102}
-                                                << QStringList{analyzing, newer, skipped} << 1 << 20260317 << QStringList{};
-        QTest::newRow("newer, never ask again") << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{103}
-                                                << QStringList{analyzing, newer, skipped} << 1 << 0 << QStringList{};
-        QTest::newRow("newer, dialog cancelled") << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{2}
-                                                 << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
-        QTest::newRow("newer, dialog not shown") << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{0}
-                                                 << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
-        QTest::newRow("older, parts as written") << QStringList{line.arg("0.9.0.00")} << v1 << QList<int>{}
-                                                 << QStringList{analyzing, noNewer("0.9.0.00")} << 0 << 20260310 << QStringList{};
-        QTest::newRow("1.5.0.0 against running 2.0.0.0") << QStringList{line.arg("1.5.0.0")} << Version{2, 0, 0, 0}
-                                                         << QList<int>{} << QStringList{analyzing, noNewer("1.5.0.0")}
-                                                         << 0 << 20260310 << QStringList{};
-        QTest::newRow("part not a number") << QStringList{line.arg("0.x.0.0")} << v1 << QList<int>{}
-                                           << QStringList{analyzing, noNewer("0.x.0.0")} << 0 << 20260310 << QStringList{};
-        QTest::newRow("heading line first") << QStringList{"Program;Version;Download", line.arg("1.0.0.0")} << v1
-                                            << QList<int>{} << QStringList{analyzing, latest} << 0 << 20260310 << QStringList{};
+        QTest::newRow("newer, download")
+            << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{100} << QStringList{analyzing, newer} << 1
+            << 20260310 << QStringList{Url};
+        QTest::newRow("newer, skip this time")
+            << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{101}
+            << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
+        QTest::newRow("newer, skip for 1 week")
+            << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{102}
+            << QStringList{analyzing, newer, skipped} << 1 << 20260317 << QStringList{};
+        QTest::newRow("newer, never ask again")
+            << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{103}
+            << QStringList{analyzing, newer, skipped} << 1 << 0 << QStringList{};
+        QTest::newRow("newer, dialog cancelled")
+            << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{2}
+            << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
+        QTest::newRow("newer, dialog not shown")
+            << QStringList{line.arg("1.0.0.1")} << v1 << QList<int>{0}
+            << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
+        QTest::newRow("older, parts as written")
+            << QStringList{line.arg("0.9.0.00")} << v1 << QList<int>{}
+            << QStringList{analyzing, noNewer("0.9.0.00")} << 0 << 20260310 << QStringList{};
+        QTest::newRow("1.5.0.0 against running 2.0.0.0")
+            << QStringList{line.arg("1.5.0.0")} << Version{2, 0, 0, 0} << QList<int>{}
+            << QStringList{analyzing, noNewer("1.5.0.0")} << 0 << 20260310 << QStringList{};
+        QTest::newRow("part not a number")
+            << QStringList{line.arg("0.x.0.0")} << v1 << QList<int>{}
+            << QStringList{analyzing, noNewer("0.x.0.0")} << 0 << 20260310 << QStringList{};
+        QTest::newRow("heading line first")
+            << QStringList{"Program;Version;Download", line.arg("1.0.0.0")} << v1 << QList<int>{}
+            << QStringList{analyzing, latest} << 0 << 20260310 << QStringList{};
         QTest::newRow("two fields") << QStringList{P + ";1.0.0.0"} << v1 << QList<int>{}
-                                    << QStringList{analyzing, wrongFile, notFound} << 0 << NoneStored << QStringList{};
-        QTest::newRow("four fields, later lines still read") << QStringList{line.arg("1.0.0.0") + ";x", line.arg("1.0.0.0")}
-                                                             << v1 << QList<int>{} << QStringList{analyzing, wrongFile, latest}
-                                                             << 0 << 20260310 << QStringList{};
-        QTest::newRow("three version parts") << QStringList{line.arg("1.0.1")} << v1 << QList<int>{}
-                                             << QStringList{analyzing, wrongVersion} << 0 << NoneStored << QStringList{};
-        QTest::newRow("short name only") << QStringList{"Corvane;9.0.0.0;" + Url} << v1 << QList<int>{}
-                                         << QStringList{analyzing, notFound} << 0 << NoneStored << QStringList{};
-        QTest::newRow("name in other case") << QStringList{P.toLower() + ";9.0.0.0;" + Url} << v1 << QList<int>{}
-                                            << QStringList{analyzing, notFound} << 0 << NoneStored << QStringList{};
-        QTest::newRow("long name with text around") << QStringList{"New " + P + " (Linux);1.0.0.0;" + Url} << v1
-                                                    << QList<int>{} << QStringList{analyzing, latest} << 0 << 20260310
-                                                    << QStringList{};
-        QTest::newRow("quoted name with a semicolon") << QStringList{"\"" + P + ";beta\";1.0.0.1;" + Url} << v1
-                                                      << QList<int>{101} << QStringList{analyzing, newer, skipped} << 1
-                                                      << 20260310 << QStringList{};
-        QTest::newRow("two newer lines, two dialogs") << QStringList{line.arg("1.1.0.0"), "Other;9.9.9.9;x", line.arg("1.2.0.0")}
-                                                      << v1 << QList<int>{101, 100}
-                                                      << QStringList{analyzing, newer, skipped, newer} << 2 << 20260310
-                                                      << QStringList{Url};
-        QTest::newRow("empty manifest") << QStringList{} << v1 << QList<int>{} << QStringList{analyzing, notFound} << 0
-                                        << NoneStored << QStringList{};
-        QTest::newRow("trailing blank line passed over") << QStringList{line.arg("1.0.0.0"), ""} << v1 << QList<int>{}
-                                                         << QStringList{analyzing, latest} << 0 << 20260310 << QStringList{};
+                                    << QStringList{analyzing, wrongFile, notFound} << 0 << NoneStored
+                                    << QStringList{};
+        QTest::newRow("four fields, later lines still read")
+            << QStringList{line.arg("1.0.0.0") + ";x", line.arg("1.0.0.0")} << v1 << QList<int>{}
+            << QStringList{analyzing, wrongFile, latest} << 0 << 20260310 << QStringList{};
+        QTest::newRow("three version parts")
+            << QStringList{line.arg("1.0.1")} << v1 << QList<int>{} << QStringList{analyzing, wrongVersion}
+            << 0 << NoneStored << QStringList{};
+        QTest::newRow("short name only")
+            << QStringList{"Corvane;9.0.0.0;" + Url} << v1 << QList<int>{} << QStringList{analyzing, notFound}
+            << 0 << NoneStored << QStringList{};
+        QTest::newRow("name in other case")
+            << QStringList{P.toLower() + ";9.0.0.0;" + Url} << v1 << QList<int>{}
+            << QStringList{analyzing, notFound} << 0 << NoneStored << QStringList{};
+        QTest::newRow("long name with text around")
+            << QStringList{"New " + P + " (Linux);1.0.0.0;" + Url} << v1 << QList<int>{}
+            << QStringList{analyzing, latest} << 0 << 20260310 << QStringList{};
+        QTest::newRow("quoted name with a semicolon")
+            << QStringList{"\"" + P + ";beta\";1.0.0.1;" + Url} << v1 << QList<int>{101}
+            << QStringList{analyzing, newer, skipped} << 1 << 20260310 << QStringList{};
+        QTest::newRow("two newer lines, two dialogs")
+            << QStringList{line.arg("1.1.0.0"), "Other;9.9.9.9;x", line.arg("1.2.0.0")} << v1
+            << QList<int>{101, 100} << QStringList{analyzing, newer, skipped, newer} << 2 << 20260310
+            << QStringList{Url};
+        QTest::newRow("empty manifest")
+            << QStringList{} << v1 << QList<int>{} << QStringList{analyzing, notFound} << 0 << NoneStored
+            << QStringList{};
+        QTest::newRow("trailing blank line passed over")
+            << QStringList{line.arg("1.0.0.0"), ""} << v1 << QList<int>{} << QStringList{analyzing, latest}
+            << 0 << 20260310 << QStringList{};
     }
     void analysis()
     {
@@ -196,7 +223,8 @@ private slots:
         QCOMPARE(d.title, QStringLiteral("New Corvane app version is available."));
         QCOMPARE(d.text, QStringLiteral("Do you want to download it?"));
         QCOMPARE(d.icon, Dialogs::Icon::Information);
-        QCOMPARE(d.buttons, (QStringList{"Yes, download", "Skip this time", "Skip for 1 week", "Never ask again"}));
+        QCOMPARE(d.buttons,
+                 (QStringList{"Yes, download", "Skip this time", "Skip for 1 week", "Never ask again"}));
     }
 
     void browserFailureEndsTheAnalysis_data()

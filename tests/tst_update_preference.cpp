@@ -119,8 +119,8 @@ private slots:
     void readingCreatesNothingFirstWriteDoes()
     {
         UpdateRegistryKey = freshKey();
-        const QString file = m_configDir + QLatin1Char('/') + UpdateRegistryKey.section(QLatin1Char('\\'), -1)
-            + QStringLiteral(".conf");
+        const QString file = m_configDir + QLatin1Char('/') +
+                             UpdateRegistryKey.section(QLatin1Char('\\'), -1) + QStringLiteral(".conf");
         qint32 value = 42;
         ReadUpdatePreference(value);
         QCOMPARE(value, 42);
@@ -147,10 +147,13 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("error");
-        const QString invalid = QStringLiteral("Invalid data type for 'Corvane_for_Palvo_Zivaz_Uvezud_UpdateAllowed'");
-        const QString tooLong = QStringLiteral("Failed to get data for 'Corvane_for_Palvo_Zivaz_Uvezud_UpdateAllowed'");
+        const QString invalid =
+            QStringLiteral("Invalid data type for 'Corvane_for_Palvo_Zivaz_Uvezud_UpdateAllowed'");
+        const QString tooLong =
+            QStringLiteral("Failed to get data for 'Corvane_for_Palvo_Zivaz_Uvezud_UpdateAllowed'");
         QTest::newRow("integer") << QByteArray("20260317") << 20260317 << QString();
-        QTest::newRow("lowest integer") << QByteArray("-2147483648") << std::numeric_limits<int>::min() << QString();
+        QTest::newRow("lowest integer")
+            << QByteArray("-2147483648") << std::numeric_limits<int>::min() << QString();
         QTest::newRow("word") << QByteArray("abc") << 0 << invalid;
         QTest::newRow("number with text") << QByteArray("12abc") << 0 << invalid;
         QTest::newRow("fraction") << QByteArray("1.5") << 0 << invalid;
@@ -167,8 +170,8 @@ private slots:
         QFETCH(int, value);
         QFETCH(QString, error);
         UpdateRegistryKey = freshKey();
-        QFile file(m_configDir + QLatin1Char('/') + UpdateRegistryKey.section(QLatin1Char('\\'), -1)
-                   + QStringLiteral(".conf"));
+        QFile file(m_configDir + QLatin1Char('/') + UpdateRegistryKey.section(QLatin1Char('\\'), -1) +
+                   QStringLiteral(".conf"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[General]\nCorvane_for_Palvo_Zivaz_Uvezud_UpdateAllowed=" + text + "\n");
         file.close();
@@ -199,11 +202,12 @@ private slots:
     {
         UpdateRegistryKey = freshKey();
         // A folder where the settings file should be: neither opened nor created.
-        QVERIFY(QDir(m_configDir).mkpath(UpdateRegistryKey.section(QLatin1Char('\\'), -1) + QStringLiteral(".conf")));
+        QVERIFY(QDir(m_configDir)
+                    .mkpath(UpdateRegistryKey.section(QLatin1Char('\\'), -1) + QStringLiteral(".conf")));
         RecordingDialogs dialogs;
         WriteUpdatePreference(1);
-        QCOMPARE(dialogs.calls,
-                 QStringList{QStringLiteral("plain: Failed to create or open the registry key for writing.")});
+        QCOMPARE(dialogs.calls, QStringList{QStringLiteral(
+                                    "plain: Failed to create or open the registry key for writing.")});
         qint32 value = -1;
         ReadUpdatePreference(value);
         QCOMPARE(value, -1);

@@ -40,7 +40,9 @@ private:
 QByteArray note(bool big, const QByteArray &name, quint32 type, const QByteArray &desc, qint64 nameSize = -1)
 {
     Bytes b(big);
-    b.put(nameSize < 0 ? quint64(name.size()) : quint64(nameSize), 4).put(quint64(desc.size()), 4).put(type, 4);
+    b.put(nameSize < 0 ? quint64(name.size()) : quint64(nameSize), 4)
+        .put(quint64(desc.size()), 4)
+        .put(type, 4);
     b.raw(name).pad4().raw(desc).pad4();
     return b.data;
 }
@@ -50,7 +52,10 @@ QByteArray versionDesc(bool big, quint32 ms, quint32 ls, quint32 signature = 0xF
     return Bytes(big).put(signature, 4).put(0x00010000, 4).put(ms, 4).put(ls, 4).data;
 }
 
-QByteArray ours(bool big, quint32 ms, quint32 ls) { return note(big, QByteArray("Corvane", 8), 1, versionDesc(big, ms, ls)); }
+QByteArray ours(bool big, quint32 ms, quint32 ls)
+{
+    return note(big, QByteArray("Corvane", 8), 1, versionDesc(big, ms, ls));
+}
 
 // A minimal ELF file: header, one note section, and a table of two sections.
 QByteArray elf(bool is64, bool big, const QByteArray &notes, quint64 notesOffset = 0)
@@ -59,7 +64,12 @@ QByteArray elf(bool is64, bool big, const QByteArray &notes, quint64 notesOffset
     const quint64 notesAt = notesOffset ? notesOffset : quint64(headerSize);
     const quint64 tableAt = quint64(headerSize) + quint64(notes.size());
     Bytes h(big);
-    h.raw(QByteArray("\x7f" "ELF", 4)).put(is64 ? 2 : 1, 1).put(big ? 2 : 1, 1).put(1, 1);
+    h.raw(QByteArray("\x7f"
+                     "ELF",
+                     4))
+        .put(is64 ? 2 : 1, 1)
+        .put(big ? 2 : 1, 1)
+        .put(1, 1);
     h.data.resize(headerSize, '\0');
     if (is64) {
         h.data.replace(0x28, 8, Bytes(big).put(tableAt, 8).data);
@@ -73,16 +83,28 @@ QByteArray elf(bool is64, bool big, const QByteArray &notes, quint64 notesOffset
     Bytes table(big);
     table.data = QByteArray(is64 ? 64 : 40, '\0');   // the null section
     if (is64)
-        table.put(0, 4).put(7, 4).put(0, 8).put(0, 8).put(notesAt, 8).put(quint64(notes.size()), 8).raw(QByteArray(24, '\0'));
+        table.put(0, 4)
+            .put(7, 4)
+            .put(0, 8)
+            .put(0, 8)
+            .put(notesAt, 8)
+            .put(quint64(notes.size()), 8)
+            .raw(QByteArray(24, '\0'));
     else
-        table.put(0, 4).put(7, 4).put(0, 4).put(0, 4).put(notesAt, 4).put(quint64(notes.size()), 4).raw(QByteArray(16, '\0'));
+        table.put(0, 4)
+            .put(7, 4)
+            .put(0, 4)
+            .put(0, 4)
+            .put(notesAt, 4)
+            .put(quint64(notes.size()), 4)
+            .raw(QByteArray(16, '\0'));
     return h.data + notes + table.data;
 }
 
 constexpr quint32 MS_2_5 = (2u << 16) | 5u;
 constexpr quint32 LS_17_300 = (17u << 16) | 300u;
 
-} // namespace
+}   // namespace
 
 class VersionTest : public QObject {
     Q_OBJECT
@@ -102,7 +124,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_noRecord = writeFile(QStringLiteral("no-record"), elf(true, false, note(false, "GNU", 3, "12345678")));
+        m_noRecord =
+            writeFile(QStringLiteral("no-record"), elf(true, false, note(false, "GNU", 3, "12345678")));
     }
     void init() { ProgramName = QStringLiteral("Corvane"); }
 
@@ -110,23 +133,30 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("version");
-        QTest::newRow("64-bit little-endian") << elf(true, false, ours(false, MS_2_5, LS_17_300)) << "2.5.17.300";
+        QTest::newRow("64-bit little-endian")
+            << elf(true, false, ours(false, MS_2_5, LS_17_300)) << "2.5.17.300";
         QTest::newRow("32-bit big-endian") << elf(false, true, ours(true, MS_2_5, LS_17_300)) << "2.5.17.300";
         QTest::newRow("after another owner's note")
-            << elf(true, false, note(false, "GNU", 3, "0123456789abcdef0123") + ours(false, MS_2_5, LS_17_300))
+            << elf(true, false,
+                   note(false, "GNU", 3, "0123456789abcdef0123") + ours(false, MS_2_5, LS_17_300))
             << "2.5.17.300";
-        QTest::newRow("largest parts") << elf(true, false, ours(false, 0xFFFFFFFF, 0xFFFFFFFF))
-                                       << "65535.65535.65535.65535";
+        QTest::newRow("largest parts")
+            << elf(true, false, ours(false, 0xFFFFFFFF, 0xFFFFFFFF)) << "65535.65535.65535.65535";
         QTest::newRow("another owner only") << elf(true, false, note(false, "GNU", 3, "12345678")) << "";
         QTest::newRow("our owner, other type")
-            << elf(true, false, note(false, QByteArray("Corvane", 8), 2, versionDesc(false, MS_2_5, LS_17_300))) << "";
+            << elf(true, false,
+                   note(false, QByteArray("Corvane", 8), 2, versionDesc(false, MS_2_5, LS_17_300)))
+            << "";
         QTest::newRow("wrong signature")
-            << elf(true, false, note(false, QByteArray("Corvane", 8), 1, versionDesc(false, MS_2_5, 0, 0x12345678)))
+            << elf(true, false,
+                   note(false, QByteArray("Corvane", 8), 1, versionDesc(false, MS_2_5, 0, 0x12345678)))
             << "";
         QTest::newRow("descriptor too short")
             << elf(true, false, note(false, QByteArray("Corvane", 8), 1, QByteArray(8, '\0'))) << "";
         QTest::newRow("name size past the section")
-            << elf(true, false, note(false, QByteArray("Corvane", 8), 1, versionDesc(false, 1, 1), 0xFFFFFFF0)) << "";
+            << elf(true, false,
+                   note(false, QByteArray("Corvane", 8), 1, versionDesc(false, 1, 1), 0xFFFFFFF0))
+            << "";
         QTest::newRow("section past the end of the file")
             << elf(true, false, ours(false, MS_2_5, LS_17_300), 0xFFFFFFFFFFFFull) << "";
         QTest::newRow("cut short") << elf(true, false, ours(false, MS_2_5, LS_17_300)).left(90) << "";
@@ -160,10 +190,11 @@ private slots:
     void ownProgramFile()
     {
         ReadProgramVersion();
-        const std::array<qint32, 4> expected{CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR, CORVANE_VERSION_PATCH,
-                                             CORVANE_VERSION_TWEAK};
+        const std::array<qint32, 4> expected{CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR,
+                                             CORVANE_VERSION_PATCH, CORVANE_VERSION_TWEAK};
         QCOMPARE(ProgramVersion, expected);
-        const QString text = QStringLiteral("%1.%2.%3.%4").arg(expected[0]).arg(expected[1]).arg(expected[2]).arg(expected[3]);
+        const QString text =
+            QStringLiteral("%1.%2.%3.%4").arg(expected[0]).arg(expected[1]).arg(expected[2]).arg(expected[3]);
         QCOMPARE(ProgramVersionStr, text);
         QCOMPARE(ApplicationTitle(), QStringLiteral("Corvane (") + text + QStringLiteral(")"));
     }
@@ -190,7 +221,8 @@ private slots:
             ReadProgramVersion();
         else
             ReadProgramVersionFrom(m_noRecord);
-        QCOMPARE(ApplicationTitle(), withRecord ? QStringLiteral("Corvane (1.0.0.0)") : QStringLiteral("Corvane ()"));
+        QCOMPARE(ApplicationTitle(),
+                 withRecord ? QStringLiteral("Corvane (1.0.0.0)") : QStringLiteral("Corvane ()"));
         const QString suffix = withRecord ? QStringLiteral(" (Ver: 1.0.0.0)") : QStringLiteral(" (Ver: )");
 
         RecordingDialogs boxes;

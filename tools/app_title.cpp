@@ -2,6 +2,12 @@
 
 static QString title;
 
-QString ApplicationTitle() { return title; }
+QString ApplicationTitle()
+{
+    return title;
+}
 
-void SetApplicationTitle(const QString &t) { title = t; }
+void SetApplicationTitle(const QString &t)
+{
+    title = t;
+}

@@ -12,8 +12,8 @@ public:
     virtual void plain(const QString &text) = 0;     // application title as caption, OK
     // Task dialog with custom buttons: 100 + button position, 2 when cancelled,
     // 0 when it cannot be shown.
-    virtual int askWithButtons(const QString &caption, const QString &title, const QString &text,
-                               Icon icon, const QStringList &buttons) = 0;
+    virtual int askWithButtons(const QString &caption, const QString &title, const QString &text, Icon icon,
+                               const QStringList &buttons) = 0;
 };
 
 Dialogs &dialogs();

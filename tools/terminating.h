@@ -15,4 +15,7 @@ private:
     bool m_set = false;
 };
 
-inline bool ApplicationTerminating() { return Terminating::instance().isSet(); }
+inline bool ApplicationTerminating()
+{
+    return Terminating::instance().isSet();
+}

@@ -19,8 +19,14 @@ public:
 SystemTickClock systemClock;
 TickClock *current = &systemClock;
 
-} // namespace
+}   // namespace
 
-TickClock &tickClock() { return *current; }
+TickClock &tickClock()
+{
+    return *current;
+}
 
-void setTickClock(TickClock *clock) { current = clock ? clock : &systemClock; }
+void setTickClock(TickClock *clock)
+{
+    current = clock ? clock : &systemClock;
+}

@@ -7,7 +7,8 @@
 
 namespace {
 
-const QStringList retryButtons{QStringLiteral("Yes, retry"), QStringLiteral("Never connect to the internet again")};
+const QStringList retryButtons{QStringLiteral("Yes, retry"),
+                               QStringLiteral("Never connect to the internet again")};
 
 // Asks for consent while nothing is stored; gives the preference to go on with.
 qint32 preferenceWithConsent()
@@ -20,16 +21,25 @@ qint32 preferenceWithConsent()
 
     StatusCallback(QStringLiteral("Update: perferences not defined"));
     const int answer = AskWithButtons(
-        QStringLiteral("Corvane: Software update?"), QStringLiteral("Check for a new Corvane software version?"),
-        QStringLiteral("Is it allowed to connect to the internet to check if a new software version is available?"),
+        QStringLiteral("Corvane: Software update?"),
+        QStringLiteral("Check for a new Corvane software version?"),
+        QStringLiteral(
+            "Is it allowed to connect to the internet to check if a new software version is available?"),
         Dialogs::Icon::Information,
         {QStringLiteral("Yes, check"), QStringLiteral("Skip this time"), QStringLiteral("Skip for 1 week"),
          QStringLiteral("Never ask again")});
     switch (answer) {
-    case 100: value = 1; break;
-    case 102: value = dateNumberPlusDays(TodayAsNumber(), 7); break;
-    case 103: value = 0; break;
-    default: break;
+    case 100:
+        value = 1;
+        break;
+    case 102:
+        value = dateNumberPlusDays(TodayAsNumber(), 7);
+        break;
+    case 103:
+        value = 0;
+        break;
+    default:
+        break;
     }
     if (value >= 0)
         WriteUpdatePreference(value);
@@ -49,12 +59,11 @@ void offerNeverAgain(const QString &caption, const QString &title)
     if (ApplicationTerminating())
         return;
     if (AskWithButtons(caption, title, QStringLiteral("Should we retry next time?"), Dialogs::Icon::Warning,
-                       retryButtons)
-        == 101)
+                       retryButtons) == 101)
         WriteUpdatePreference(0);
 }
 
-} // namespace
+}   // namespace
 
 bool shouldCheckNow(qint32 preference, qint32 today)
 {

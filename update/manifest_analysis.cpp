@@ -52,11 +52,12 @@ void analyzeManifest(const QStringList &lines)
         const VersionOrder order = compareVersion(parts, ProgramVersion);
         if (order == VersionOrder::Newer) {
             StatusCallback(QStringLiteral("Update: Newer software is available"));
-            const int answer = AskWithButtons(
-                QStringLiteral("Corvane: New version found"), QStringLiteral("New Corvane app version is available."),
-                QStringLiteral("Do you want to download it?"), Dialogs::Icon::Information,
-                {QStringLiteral("Yes, download"), QStringLiteral("Skip this time"), QStringLiteral("Skip for 1 week"),
-                 QStringLiteral("Never ask again")});
+            const int answer =
+                AskWithButtons(QStringLiteral("Corvane: New version found"),
+                               QStringLiteral("New Corvane app version is available."),
+                               QStringLiteral("Do you want to download it?"), Dialogs::Icon::Information,
+                               {QStringLiteral("Yes, download"), QStringLiteral("Skip this time"),
+                                QStringLiteral("Skip for 1 week"), QStringLiteral("Never ask again")});
             if (answer == 100) {
                 OpenInBrowser(fields[2]);
                 continue;
@@ -69,8 +70,8 @@ void analyzeManifest(const QStringList &lines)
         } else if (order == VersionOrder::Equal) {
             StatusCallback(QStringLiteral("Update: This is the latest version."));
         } else {
-            StatusCallback(QStringLiteral("Update: There is no newer version. Latest published is ")
-                           + parts.join(QLatin1Char('.')));
+            StatusCallback(QStringLiteral("Update: There is no newer version. Latest published is ") +
+                           parts.join(QLatin1Char('.')));
         }
     }
     if (!found)

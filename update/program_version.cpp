@@ -32,14 +32,14 @@ void readWindowsVersionResource(const QString &programFile)
         return;
     VS_FIXEDFILEINFO *info = nullptr;
     UINT len = 0;
-    if (!VerQueryValueW(buffer.data(), L"\\", reinterpret_cast<void **>(&info), &len) || !info
-        || len < sizeof(VS_FIXEDFILEINFO))
+    if (!VerQueryValueW(buffer.data(), L"\\", reinterpret_cast<void **>(&info), &len) || !info ||
+        len < sizeof(VS_FIXEDFILEINFO))
         return;
     applyVersion(info->dwFileVersionMS, info->dwFileVersionLS);
 }
 #endif
 
-} // namespace
+}   // namespace
 
 void ReadProgramVersionFrom(const QString &programFile)
 {

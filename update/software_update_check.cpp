@@ -18,4 +18,3 @@ void SoftwareUpdateCheckStartup()
     StatusCallback = statusNothing;
     ReadProgramVersion();
 }
-

@@ -66,7 +66,7 @@ private:
     bool m_timedOut = false;
 };
 
-} // namespace
+}   // namespace
 
 UpdateNetworkSettings &updateNetwork()
 {
@@ -74,7 +74,10 @@ UpdateNetworkSettings &updateNetwork()
     return settings;
 }
 
-void setBrowserOpener(BrowserOpener opener) { browserOpener = std::move(opener); }
+void setBrowserOpener(BrowserOpener opener)
+{
+    browserOpener = std::move(opener);
+}
 
 QStringList decodeManifest(const QByteArray &body)
 {
@@ -115,7 +118,8 @@ bool CanReachHost(const QString &host)
     wait.quitOn(&socket, &QTcpSocket::errorOccurred);
     socket.connectToHost(host, net.probePort);
     wait.restart(net.probeTimeoutMs);
-    if (socket.state() != QAbstractSocket::UnconnectedState && socket.state() != QAbstractSocket::ConnectedState)
+    if (socket.state() != QAbstractSocket::UnconnectedState &&
+        socket.state() != QAbstractSocket::ConnectedState)
         wait.run();
 
     if (socket.state() == QAbstractSocket::ConnectedState) {
@@ -179,7 +183,8 @@ bool DownloadLines(const QString &url, QStringList &lines)
     else if (status.isValid() && status.toInt() != 200)
         error = QStringLiteral("Error %1: %2")
                     .arg(status.toInt())
-                    .arg(QString::fromLatin1(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()));
+                    .arg(QString::fromLatin1(
+                        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()));
     else if (reply->error() != QNetworkReply::NoError || !status.isValid())
         error = reply->errorString();
 
@@ -203,8 +208,9 @@ void OpenInBrowser(const QString &url)
     // never a local file or a program.
     const QUrl target(url, QUrl::StrictMode);
     const QString scheme = target.scheme().toLower();
-    const bool web = target.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
-        && !target.host().isEmpty();
+    const bool web = target.isValid() &&
+                     (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+                     !target.host().isEmpty();
     const BrowserOpener &open = browserOpener ? browserOpener : BrowserOpener(systemBrowser);
     if (!web || !open(target))
         throw std::runtime_error("Could not open the default web browser.");

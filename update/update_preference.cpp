@@ -82,13 +82,22 @@ qint32 storedInteger(const QVariant &v, const QString &name)
 }
 #endif
 
-} // namespace
+}   // namespace
 
-void setUpdateToday(const QDate &date) { fixedToday = date; }
+void setUpdateToday(const QDate &date)
+{
+    fixedToday = date;
+}
 
-QDate updateToday() { return fixedToday.isValid() ? fixedToday : QDate::currentDate(); }
+QDate updateToday()
+{
+    return fixedToday.isValid() ? fixedToday : QDate::currentDate();
+}
 
-bool isDateNumber(qint32 value) { return value >= 19000101 && fromDateNumber(value).isValid(); }
+bool isDateNumber(qint32 value)
+{
+    return value >= 19000101 && fromDateNumber(value).isValid();
+}
 
 qint32 dateNumberPlusDays(qint32 dateNumber, int days)
 {
@@ -96,9 +105,15 @@ qint32 dateNumberPlusDays(qint32 dateNumber, int days)
     return d.isValid() ? toDateNumber(d.addDays(days)) : dateNumber + days;
 }
 
-QString updatePreferenceName() { return ProgramName + QLatin1Char('_') + UpdateValueSuffix; }
+QString updatePreferenceName()
+{
+    return ProgramName + QLatin1Char('_') + UpdateValueSuffix;
+}
 
-qint32 TodayAsNumber() { return toDateNumber(updateToday()); }
+qint32 TodayAsNumber()
+{
+    return toDateNumber(updateToday());
+}
 
 #ifndef Q_OS_WIN
 
@@ -155,8 +170,8 @@ void WriteUpdatePreference(qint32 value)
     const QString name = updatePreferenceName();
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, reinterpret_cast<LPCWSTR>(UpdateRegistryKey.utf16()), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr)
-        != ERROR_SUCCESS) {
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
         dialogs().plain(QStringLiteral("Failed to create or open the registry key for writing."));
         return;
     }

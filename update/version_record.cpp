@@ -55,15 +55,16 @@ std::optional<FixedFileVersion> findInNotes(const QByteArray &notes, bool big)
         const quint64 descAt = nameAt + align4(nameSize);
         if (!r.has(nameAt, align4(nameSize)) || !r.has(descAt, descSize))
             return std::nullopt;
-        if (type == NoteType && nameSize == 8 && notes.mid(qsizetype(nameAt), 8) == QByteArray("Corvane", 8)
-            && descSize >= 16 && r.u(descAt, 4) == FixedInfoSignature)
+        if (type == NoteType && nameSize == 8 &&
+            notes.mid(qsizetype(nameAt), 8) == QByteArray("Corvane", 8) && descSize >= 16 &&
+            r.u(descAt, 4) == FixedInfoSignature)
             return FixedFileVersion{quint32(r.u(descAt + 8, 4)), quint32(r.u(descAt + 12, 4))};
         pos = descAt + align4(descSize);
     }
     return std::nullopt;
 }
 
-} // namespace
+}   // namespace
 
 std::optional<FixedFileVersion> readVersionRecord(const QString &programFile)
 {
@@ -74,7 +75,8 @@ std::optional<FixedFileVersion> readVersionRecord(const QString &programFile)
         return std::nullopt;
 
     const QByteArray header = file.read(64);
-    if (header.size() < 52 || !header.startsWith("\x7f" "ELF"))
+    if (header.size() < 52 || !header.startsWith("\x7f"
+                                                 "ELF"))
         return std::nullopt;
     const bool is64 = header[4] == 2;
     const bool big = header[5] == 2;

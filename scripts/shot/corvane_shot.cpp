@@ -28,11 +28,13 @@ public:
     void warning(const QString &text) override { note("warning", text); }
     void error(const QString &text) override { note("error", text); }
     void plain(const QString &text) override { note("box", text); }
-    int askWithButtons(const QString &, const QString &title, const QString &, Icon, const QStringList &) override
+    int askWithButtons(const QString &, const QString &title, const QString &, Icon,
+                       const QStringList &) override
     {
         note("ask", title);
         return 2;
     }
+
 private:
     static void note(const char *kind, const QString &text)
     {
@@ -44,11 +46,12 @@ int usage()
 {
     std::fputs("Usage: corvane-shot OUT.png [--port PATH] [--wait-ms N]\n"
                "Renders the Corvane window, polling a simulated encoder, to OUT.png.\n"
-               "Without --port an encoder is simulated in-process.\n", stderr);
+               "Without --port an encoder is simulated in-process.\n",
+               stderr);
     return 2;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             commands.push_back(item.command);
             break;
         case palvo::FrameParser::Item::Frame:
-            FUZZ_CHECK(item.letter == 'M' || item.letter == 'Z' || item.letter == 'c' || item.letter == 'r'
-                       || item.letter == 'A');
+            FUZZ_CHECK(item.letter == 'M' || item.letter == 'Z' || item.letter == 'c' || item.letter == 'r' ||
+                       item.letter == 'A');
             if (item.letter != 'M' && item.letter != 'Z')
                 FUZZ_CHECK(item.value == 0);
             FUZZ_CHECK(!parser.inFrame());

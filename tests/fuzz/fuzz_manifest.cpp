@@ -24,7 +24,7 @@ void countStatus(const QString &text)
     ++g_statusLines;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {

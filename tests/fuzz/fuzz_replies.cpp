@@ -12,9 +12,12 @@
 
 namespace {
 
-bool rangeError(const std::out_of_range &e) { return std::strcmp(e.what(), "Range check error") == 0; }
+bool rangeError(const std::out_of_range &e)
+{
+    return std::strcmp(e.what(), "Range check error") == 0;
+}
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -22,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const uint8_t control = data[0];
     const QByteArray reply(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
-    const quint8 index = quint8(control & 0x07);          // 0..7: outside 1..4 as well
+    const quint8 index = quint8(control & 0x07);   // 0..7: outside 1..4 as well
     const bool multiturn = (control & 0x08) != 0;
     const quint8 resolutionBits = quint8(control >> 3);   // 0..31: above 16 as well
 

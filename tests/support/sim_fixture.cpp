@@ -8,8 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-SimFixture::SimFixture(palvo::SimConfig config)
-    : m_sim(std::make_unique<palvo::Simulator>(std::move(config)))
+SimFixture::SimFixture(palvo::SimConfig config) : m_sim(std::make_unique<palvo::Simulator>(std::move(config)))
 {
     if (!m_dir.isValid())
         return;
@@ -47,7 +46,6 @@ QString SimFixture::devicePath() const
     return QString::fromStdString(m_sim->devicePath());
 }
 
-
 namespace {
 
 // termios2 lives in <asm/termbits.h>, which clashes with <termios.h>; only
@@ -67,28 +65,39 @@ constexpr int kIBSHIFT = 16;
 speed_t standardCode(int baud)
 {
     switch (baud) {
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 500000: return B500000;
-    case 921600: return B921600;
-    case 1000000: return B1000000;
-    default: return 0;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 500000:
+        return B500000;
+    case 921600:
+        return B921600;
+    case 1000000:
+        return B1000000;
+    default:
+        return 0;
     }
 }
 
-} // namespace
+}   // namespace
 
 RawLine::RawLine(const QString &path, int baud)
 {
     m_fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_fd < 0)
         return;
-    termios t {};
+    termios t{};
     tcgetattr(m_fd, &t);
     cfmakeraw(&t);
     t.c_cflag |= CREAD | CLOCAL;
@@ -104,7 +113,7 @@ RawLine::~RawLine()
 
 bool RawLine::setLine(int baud, int dataBits, bool parity, bool twoStopBits)
 {
-    termios t {};
+    termios t{};
     if (tcgetattr(m_fd, &t) != 0)
         return false;
     t.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
@@ -121,7 +130,7 @@ bool RawLine::setLine(int baud, int dataBits, bool parity, bool twoStopBits)
     }
     if (tcsetattr(m_fd, TCSANOW, &t) != 0)
         return false;
-    Termios2 t2 {};
+    Termios2 t2{};
     if (ioctl(m_fd, kTCGETS2, &t2) != 0)
         return false;
     t2.c_cflag &= ~(kCBAUD | (kCBAUD << kIBSHIFT));
@@ -150,7 +159,7 @@ QByteArray RawLine::receive(int want, int ms)
         const int left = ms - int(timer.elapsed());
         if (left <= 0)
             break;
-        pollfd p {m_fd, POLLIN, 0};
+        pollfd p{m_fd, POLLIN, 0};
         if (::poll(&p, 1, left) <= 0)
             continue;
         if (!(p.revents & POLLIN))

@@ -15,11 +15,11 @@ public:
     SimFixture(const SimFixture &) = delete;
     SimFixture &operator=(const SimFixture &) = delete;
 
-    bool ok() const;                 // started
+    bool ok() const;   // started
     palvo::Simulator &sim();
-    QString portPath() const;        // the symlink the tool's channel opens
-    QString portEntry() const;       // as the port list gives it: path, two blanks, tag
-    QString devicePath() const;      // /dev/pts/N behind the link
+    QString portPath() const;     // the symlink the tool's channel opens
+    QString portEntry() const;    // as the port list gives it: path, two blanks, tag
+    QString devicePath() const;   // /dev/pts/N behind the link
 
 private:
     QTemporaryDir m_dir;

@@ -24,11 +24,11 @@ UpdateTestPki::UpdateTestPki()
     ext.close();
     const bool made =
         run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Corvane Test CA",
-             "-keyout", d + "ca.key", "-out", d + "ca.pem"})
-        && run({"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout", d + "server.key",
-                "-out", d + "server.csr"})
-        && run({"x509", "-req", "-in", d + "server.csr", "-CA", d + "ca.pem", "-CAkey", d + "ca.key",
-                "-CAcreateserial", "-days", "2", "-extfile", d + "server.ext", "-out", d + "server.pem"});
+             "-keyout", d + "ca.key", "-out", d + "ca.pem"}) &&
+        run({"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout", d + "server.key",
+             "-out", d + "server.csr"}) &&
+        run({"x509", "-req", "-in", d + "server.csr", "-CA", d + "ca.pem", "-CAkey", d + "ca.key",
+             "-CAcreateserial", "-days", "2", "-extfile", d + "server.ext", "-out", d + "server.pem"});
     if (!made)
         return;
     const auto load = [](const QString &path) {
@@ -83,9 +83,10 @@ void UpdateHttpsServer::serve()
             requestLines << request->left(request->indexOf("\r\n"));
             if (silent)
                 return;
-            QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason
-                + "\r\nContent-Type: text/csv\r\nContent-Length: " + QByteArray::number(body.size())
-                + "\r\nConnection: close\r\n\r\n";
+            QByteArray head =
+                "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason +
+                "\r\nContent-Type: text/csv\r\nContent-Length: " + QByteArray::number(body.size()) +
+                "\r\nConnection: close\r\n\r\n";
             socket->write(head + body);
             socket->disconnectFromHost();
         });

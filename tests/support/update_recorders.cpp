@@ -17,7 +17,7 @@ void record(const QString &text)
         currentLog->lines << text;
 }
 void nothing(const QString &) {}
-} // namespace
+}   // namespace
 
 UpdateStatusLog::UpdateStatusLog()
 {
@@ -39,7 +39,10 @@ RecordingBrowser::RecordingBrowser(bool opens) : opens(opens)
     });
 }
 
-RecordingBrowser::~RecordingBrowser() { setBrowserOpener({}); }
+RecordingBrowser::~RecordingBrowser()
+{
+    setBrowserOpener({});
+}
 
 QString isolateUpdateSettings()
 {
