@@ -22,15 +22,15 @@ TMainForm *g_form = nullptr;
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
-    static RecordingDialogs boxes;
-    static auto channel = createSerialPortChannel();
-    static FixedPortList ports;
-    static TMainForm form(Platform{channel.get(), &ports});
-    form.tmrStartup->stop();
-    form.InitTimer->stop();
-    form.show();
-    g_form = &form;
+    // Kept for the whole process and never torn down: Qt's font caches die with
+    // the application object, which must not happen during static destruction.
+    new QApplication(*argc, *argv);
+    new RecordingDialogs;   // installs itself
+    static const Platform platform{createSerialPortChannel().release(), new FixedPortList};
+    g_form = new TMainForm(platform);
+    g_form->tmrStartup->stop();
+    g_form->InitTimer->stop();
+    g_form->show();
     return 0;
 }
 
