@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 
 #include "tests/fuzz/fuzz_check.h"
@@ -60,9 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         analyzeManifest(lines);
     } catch (const std::exception &e) {
-        // Only the browser can fail, and ours never does.
-        std::fprintf(stderr, "unexpected error: %s\n", e.what());
-        std::abort();
+        // Only the browser step may fail: an address that is not http(s) with a
+        // host is refused before it reaches the browser.
+        if (std::strcmp(e.what(), "Could not open the default web browser.") != 0) {
+            std::fprintf(stderr, "unexpected error: %s\n", e.what());
+            std::abort();
+        }
+        return 0;
     }
     FUZZ_CHECK(g_statusLines >= 1);
     return 0;
