@@ -203,7 +203,7 @@ QWidget *makeControl(const Control &c, QWidget *parent)
         return l;
     }
     case Kind::SpinBox: {
-        auto *s = new QSpinBox(parent);
+        auto *s = new SpinEdit(parent);
         s->setRange(10, 1000);
         s->setSingleStep(10);
         s->setValue(caption.toInt());

@@ -20,6 +20,37 @@ void Label::setText(const QString &text)
         move(right - width() + 1, y());
 }
 
+SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
+{
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+QValidator::State SpinEdit::validate(QString &input, int &pos) const
+{
+    Q_UNUSED(pos);
+    const QString text = input.trimmed();
+    if (text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("+"))
+        return QValidator::Intermediate;
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok)
+        return QValidator::Invalid;
+    return n >= minimum() && n <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+// Runs when the box corrects its text (focus lost, Enter): the nearest limit.
+void SpinEdit::fixup(QString &input) const
+{
+    input = QString::number(qBound(minimum(), valueFromText(input), maximum()));
+}
+
+int SpinEdit::valueFromText(const QString &text) const
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok ? n : minimum();
+}
+
 Panel::Panel(QWidget *parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignCenter);

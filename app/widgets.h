@@ -1,6 +1,7 @@
 #pragma once
 #include <QGroupBox>
 #include <QLabel>
+#include <QSpinBox>
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <QWidget>
@@ -59,6 +60,21 @@ private:
     void layoutButtons();
     QButtonGroup *m_group;
     QList<QRadioButton *> m_buttons;
+};
+
+// A spin box whose typed text counts as typed, also outside its limits; it is
+// brought into them (to the nearest limit) only when the box loses the focus.
+// A text that is no whole number reads as the lower limit.
+class SpinEdit : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit SpinEdit(QWidget *parent = nullptr);
+
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &input) const override;
+
+protected:
+    int valueFromText(const QString &text) const override;
 };
 
 // A paint area without content of its own: its paint handler draws it.

@@ -123,6 +123,44 @@ private slots:
         QVERIFY(f.TimerBeriEnkoder->interval() > 0);
     }
 
+    // Keystrokes in the box itself: a number outside the limits applies as
+    // typed until the box loses the focus, which brings it to the nearest limit.
+    void typedKeysOutsideTheLimits_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("whileTyped");
+        QTest::addColumn<int>("afterFocusOut");
+        QTest::newRow("above 1000") << "2000" << 2000 << 1000;
+        QTest::newRow("below 10") << "5" << 5 << 10;
+        // The lone minus is no number and reads as 10; -5 then keeps that.
+        QTest::newRow("negative") << "-5" << 10 << 10;
+        QTest::newRow("far above") << "99999" << 99999 << 1000;
+        QTest::newRow("inside") << "250" << 250 << 250;
+    }
+
+    void typedKeysOutsideTheLimits()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, whileTyped);
+        QFETCH(int, afterFocusOut);
+        Window w;
+        TMainForm &f = *w.form;
+        f.seDelay->setValue(70);
+        QCOMPARE(f.TimerBeriEnkoder->interval(), 70);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window()));
+        f.seDelay->setFocus();
+        f.seDelay->selectAll();
+        QTest::keyClicks(f.seDelay, keys);
+        QCOMPARE(f.seDelay->cleanText(), keys);
+        QCOMPARE(f.TimerBeriEnkoder->interval(), whileTyped);
+
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(f.seDelay, &out);
+        QCOMPARE(f.seDelay->value(), afterFocusOut);
+        QCOMPARE(f.TimerBeriEnkoder->interval(), afterFocusOut);
+    }
+
     // 50 ms until the box is first changed, although it shows 30; then what is
     // typed into the box, keystroke by keystroke.
     void intervalFromTheSpinBox()
