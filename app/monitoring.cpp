@@ -18,21 +18,27 @@ namespace {
 
 const QString NoValue = QStringLiteral("-  -  -  -  -");
 
-// Two decimals in the user's locale, from at most 8 significant digits.
+// Written with ASCII digits and minus sign; only the decimal separator is
+// the user's locale's (a locale's own digits or minus sign would make the
+// readings hard to compare across machines).
+QString withLocaleSeparator(QString text)
+{
+    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+}
+
+// Two decimals, from at most 8 significant digits; below 360 no grouping shows.
 QString angleText(qint32 counts, qint32 countsPerTurn)
 {
     const double angle = double(qint64(counts) * 360) / countsPerTurn;
     const double rounded = QString::number(angle, 'g', 8).toDouble();
-    return QLocale().toString(rounded, 'f', 2);
+    return withLocaleSeparator(QString::number(rounded, 'f', 2));
 }
 
 // Tenths of a degree as degrees with one decimal, no grouping.
 QString temperatureText(qint16 tenths)
 {
-    QLocale locale;
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const double rounded = QString::number(tenths / 10.0, 'g', 5).toDouble();
-    return locale.toString(rounded, 'f', 1);
+    return withLocaleSeparator(QString::number(rounded, 'f', 1));
 }
 
 void setLamp(Panel *lamp, bool on, const QColor &onColor)

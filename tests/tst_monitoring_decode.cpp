@@ -208,6 +208,13 @@ private slots:
             << "de_DE" << QByteArray::fromHex("7fff") << "Temp: 3276,7 \u00b0C";
         QTest::newRow("locale decimal comma")
             << "de_DE" << QByteArray::fromHex("00fd") << "Temp: 25,3 \u00b0C";
+        // Only the separator is the locale's: not its minus sign (U+2212 here) ...
+        QTest::newRow("ASCII minus in sv_SE")
+            << "sv_SE" << QByteArray::fromHex("ffcc") << "Temp: -5,2 \u00b0C";
+        // ... nor its digits.
+        QTest::newRow("ASCII digits in ar_EG")
+            << "ar_EG" << QByteArray::fromHex("ffcc")
+            << "Temp: -5" + QLocale(QStringLiteral("ar_EG")).decimalPoint() + "2 \u00b0C";
     }
 
     void temperature()
@@ -222,12 +229,23 @@ private slots:
         QCOMPARE(w.form->temperatura(), qint16((quint8(bytes[0]) << 8) | quint8(bytes[1])));
     }
 
+    void angleTextFollowsLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("de_DE") << "de_DE" << "359,98";
+        QTest::newRow("ar_EG keeps ASCII digits")
+            << "ar_EG" << "359" + QLocale(QStringLiteral("ar_EG")).decimalPoint() + "98";
+    }
+
     void angleTextFollowsLocale()
     {
-        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(locale));
         Window w(false);
         w.reply(2, QByteArray::fromHex("ffff"));
-        QCOMPARE(w.form->pnlAbsPosDeg->text(), "359,98" + Deg);
+        QCOMPARE(w.form->pnlAbsPosDeg->text(), text + Deg);
     }
 
     // Status lamps only from "d", the temperature only from "t", whatever the
