@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include "app/application.h"
+#include "app/task_dialog.h"
 #include "tools/dialogs.h"
 
 namespace {
@@ -17,22 +17,12 @@ public:
     int askWithButtons(const QString &caption, const QString &title, const QString &text, Icon icon,
                        const QStringList &buttons) override
     {
-        QMessageBox mb(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information, caption,
-                       title, QMessageBox::NoButton, QApplication::activeWindow());
-        mb.setInformativeText(text);
-        QList<QAbstractButton *> added;
-        for (const QString &b : buttons)
-            added << mb.addButton(b, QMessageBox::AcceptRole);
-        if (added.isEmpty())
+        if (buttons.isEmpty())
             return 0;
-        mb.setDefaultButton(qobject_cast<QPushButton *>(added.first()));
-        // Escape and the close box cancel the dialog.
-        auto *cancel = mb.addButton(QMessageBox::Cancel);
-        cancel->hide();
-        mb.setEscapeButton(cancel);
-        mb.exec();
-        const int pos = int(added.indexOf(mb.clickedButton()));
-        return pos >= 0 ? 100 + pos : 2;
+        TaskDialog dialog(caption, title, text,
+                          icon == Icon::Warning ? TaskDialog::Icon::Warning : TaskDialog::Icon::Information,
+                          buttons, QApplication::activeWindow());
+        return dialog.exec();
     }
 
 private:
