@@ -144,6 +144,8 @@ bool DownloadLines(const QString &url, QStringList &lines)
     if (!net.trustedAuthorities.isEmpty())
         ssl.setCaCertificates(net.trustedAuthorities);
     request.setSslConfiguration(ssl);
+    // HTTP/2 carries no status text, and "Error %d: %s" needs one.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
 
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
     LocalWait wait;
@@ -206,7 +208,8 @@ void OpenInBrowser(const QString &url)
 {
     // The address comes from the network: only a web address goes to the browser,
     // never a local file or a program.
-    const QUrl target(url, QUrl::StrictMode);
+    // Tolerant: an unencoded blank in a published address is no reason to refuse it.
+    const QUrl target(url, QUrl::TolerantMode);
     const QString scheme = target.scheme().toLower();
     const bool web = target.isValid() &&
                      (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
