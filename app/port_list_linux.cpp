@@ -12,9 +12,14 @@
 
 namespace {
 
+// The kernel's names of serial devices, in the order the search tries them:
+// USB adapters first (the encoder is nearly always behind one), then on-board
+// UARTs (PCs, ARM boards).
+constexpr const char *Prefixes[] = {"ttyUSB", "ttyACM", "ttyXRUSB", "ttyS",
+                                    "ttyAMA", "ttymxc", "ttyTHS",   "ttyO"};
+
 struct Found {
-    int group;   // adapters first: the encoder is nearly always behind one
-    QString prefix;
+    int rank;   // index into Prefixes
     int number;
     QString entry;
 };
@@ -58,7 +63,8 @@ bool hasUart(const QString &ttyDir)
 
 QStringList linuxSerialPortEntries(const QString &sysfsRoot)
 {
-    static const QRegularExpression name(QStringLiteral("^(ttyUSB|ttyACM|ttyS)([0-9]+)$"));
+    static const QRegularExpression name(
+        QStringLiteral("^(ttyUSB|ttyACM|ttyXRUSB|ttyS|ttyAMA|ttymxc|ttyTHS|ttyO)([0-9]+)$"));
     const QString classDir = sysfsRoot + QStringLiteral("/class/tty");
     const QStringList names =
         QDir(classDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
@@ -72,18 +78,15 @@ QStringList linuxSerialPortEntries(const QString &sysfsRoot)
         if (!QFileInfo::exists(ttyDir + QStringLiteral("/device")))
             continue;   // virtual terminal, no hardware
         const QString prefix = m.captured(1);
-        const bool onboard = prefix == QLatin1String("ttyS");
-        if (onboard && !hasUart(ttyDir))
+        if (prefix == QLatin1String("ttyS") && !hasUart(ttyDir))
             continue;
-        found.append(
-            {onboard ? 1 : 0, prefix, m.captured(2).toInt(), makePortEntry(n, driverTag(sysfsRoot, ttyDir))});
+        const int rank = int(std::find_if(std::begin(Prefixes), std::end(Prefixes),
+                                          [&](const char *p) { return prefix == QLatin1String(p); }) -
+                             std::begin(Prefixes));
+        found.append({rank, m.captured(2).toInt(), makePortEntry(n, driverTag(sysfsRoot, ttyDir))});
     }
     std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) {
-        if (a.group != b.group)
-            return a.group < b.group;
-        if (a.prefix != b.prefix)
-            return a.prefix > b.prefix;   // ttyUSB before ttyACM
-        return a.number < b.number;
+        return a.rank != b.rank ? a.rank < b.rank : a.number < b.number;
     });
     QStringList out;
     for (const Found &f : found)

@@ -83,6 +83,11 @@ void PortListTest::sysfsEnumeration()
     fs.device("platform/serial8250/serial8250:0", "bus/serial-base/drivers/ctrl");
     fs.device("platform/serial8250/serial8250:0/serial8250:0.1", "bus/serial-base/drivers/port");
     fs.tty("ttyS1", "platform/serial8250/serial8250:0/serial8250:0.1", "0");
+    // An ARM board's UART and an Exar USB adapter.
+    fs.device("platform/fe201000.serial", "bus/amba/drivers/uart-pl011");
+    fs.tty("ttyAMA0", "platform/fe201000.serial");
+    fs.device("pci0/usb1/1-5/1-5:1.0", "bus/usb/drivers/cdc_xr_usb_serial");
+    fs.tty("ttyXRUSB0", "pci0/usb1/1-5/1-5:1.0");
     // Virtual terminals and a stale entry without a device.
     fs.tty("tty0", {});
     fs.tty("console", {});
@@ -91,7 +96,9 @@ void PortListTest::sysfsEnumeration()
     fs.tty("ptmx", "virtual/misc/ptmx");
 
     const QStringList expected = {
-        "ttyUSB0  ftdi_sio", "ttyUSB2  cp210x", "ttyUSB10  usb_serial", "ttyACM0  cdc_acm", "ttyS0  serial",
+        "ttyUSB0  ftdi_sio", "ttyUSB2  cp210x",   "ttyUSB10  usb_serial",
+        "ttyACM0  cdc_acm",  "ttyXRUSB0  cdc_xr_usb", "ttyS0  serial",
+        "ttyAMA0  uart-pl011",
     };
     QCOMPARE(linuxSerialPortEntries(fs.root()), expected);
     // Same tree, same list: the order does not depend on the directory's.
