@@ -87,7 +87,8 @@ void TMainForm::btnSTzeroClick()
             return false;
         DelayMs(FrameGapMs);
         if (!readPosition(*this)) {
-            dialogs().error(QStringLiteral("Value Save failed!"));
+            // The next frame, the multiturn zero, cannot reach the encoder.
+            dialogs().error(QStringLiteral("Set multitirn failed!"));
             return false;
         }
         DelayMs(FrameGapMs);

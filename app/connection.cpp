@@ -108,6 +108,8 @@ void TMainForm::InitTimerTimer()
         if (ApplicationTerminating())
             return;
         if (!PreveriMultiturn()) {
+            if (ApplicationTerminating())
+                return;
             // It answered "v" but not "1": keeping the port would leave the tool
             // with reading off and no further search. Let go and search again.
             if (ComID != INVALID_HANDLE_VALUE)

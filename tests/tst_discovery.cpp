@@ -200,8 +200,11 @@ void DiscoveryTest::closingDuringARunStopsIt()
         QCOMPARE(silent2.sim().received(), std::string());
         QVERIFY(!w.form->InitTimer->isActive());
         QVERIFY(!w.form->TimerBeriEnkoder->isActive());
+        // The run stops without touching the port ...
+        QVERIFY(w.form->ComID != INVALID_HANDLE_VALUE);
+        QVERIFY(!portFree(silent1.portPath()));
     }
-    // The window's end closed the port that the run left open.
+    // ... and the window's end closes it.
     QVERIFY(portFree(silent1.portPath()));
 }
 

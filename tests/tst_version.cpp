@@ -221,9 +221,13 @@ private slots:
             ReadProgramVersion();
         else
             ReadProgramVersionFrom(m_noRecord);
-        QCOMPARE(ApplicationTitle(),
-                 withRecord ? QStringLiteral("Corvane (1.0.0.0)") : QStringLiteral("Corvane ()"));
-        const QString suffix = withRecord ? QStringLiteral(" (Ver: 1.0.0.0)") : QStringLiteral(" (Ver: )");
+        const QString built = QStringLiteral("%1.%2.%3.%4")
+                                  .arg(CORVANE_VERSION_MAJOR)
+                                  .arg(CORVANE_VERSION_MINOR)
+                                  .arg(CORVANE_VERSION_PATCH)
+                                  .arg(CORVANE_VERSION_TWEAK);
+        QCOMPARE(ApplicationTitle(), withRecord ? "Corvane (" + built + ")" : QStringLiteral("Corvane ()"));
+        const QString suffix = withRecord ? " (Ver: " + built + ")" : QStringLiteral(" (Ver: )");
 
         RecordingDialogs boxes;
         auto channel = createSerialPortChannel();
