@@ -56,6 +56,15 @@ int openHandlesTo(const QString &device)
     return n;
 }
 
+// Qt Test's watchdog ends a test function after five minutes; a longer soak
+// gets its length and two minutes more, unless the caller set a bound.
+const bool watchdogFitsTheSoak = [] {
+    const int seconds = qEnvironmentVariableIntValue("CORVANE_SOAK_SECONDS");
+    if (seconds > 0 && !qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((qint64(seconds) + 120) * 1000));
+    return true;
+}();
+
 }   // namespace
 
 class SoakTest : public QObject {
