@@ -19,9 +19,7 @@ public:
     {
         if (buttons.isEmpty())
             return 0;
-        TaskDialog dialog(caption, title, text,
-                          icon == Icon::Warning ? TaskDialog::Icon::Warning : TaskDialog::Icon::Information,
-                          buttons, QApplication::activeWindow());
+        TaskDialog dialog(caption, title, text, icon, buttons, QApplication::activeWindow());
         return dialog.exec();
     }
 

@@ -63,8 +63,7 @@ bool hasUart(const QString &ttyDir)
 
 QStringList linuxSerialPortEntries(const QString &sysfsRoot)
 {
-    static const QRegularExpression name(
-        QStringLiteral("^(ttyUSB|ttyACM|ttyXRUSB|ttyS|ttyAMA|ttymxc|ttyTHS|ttyO)([0-9]+)$"));
+    static const QRegularExpression name(QStringLiteral("^([A-Za-z]+)([0-9]+)$"));
     const QString classDir = sysfsRoot + QStringLiteral("/class/tty");
     const QStringList names =
         QDir(classDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
@@ -74,16 +73,18 @@ QStringList linuxSerialPortEntries(const QString &sysfsRoot)
         const QRegularExpressionMatch m = name.match(n);
         if (!m.hasMatch())
             continue;
+        const QString prefix = m.captured(1);
+        const auto known = std::find_if(std::begin(Prefixes), std::end(Prefixes),
+                                        [&](const char *p) { return prefix == QLatin1String(p); });
+        if (known == std::end(Prefixes))
+            continue;
         const QString ttyDir = classDir + QLatin1Char('/') + n;
         if (!QFileInfo::exists(ttyDir + QStringLiteral("/device")))
             continue;   // virtual terminal, no hardware
-        const QString prefix = m.captured(1);
         if (prefix == QLatin1String("ttyS") && !hasUart(ttyDir))
             continue;
-        const int rank = int(std::find_if(std::begin(Prefixes), std::end(Prefixes),
-                                          [&](const char *p) { return prefix == QLatin1String(p); }) -
-                             std::begin(Prefixes));
-        found.append({rank, m.captured(2).toInt(), makePortEntry(n, driverTag(sysfsRoot, ttyDir))});
+        found.append({int(known - std::begin(Prefixes)), m.captured(2).toInt(),
+                      makePortEntry(n, driverTag(sysfsRoot, ttyDir))});
     }
     std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) {
         return a.rank != b.rank ? a.rank < b.rank : a.number < b.number;

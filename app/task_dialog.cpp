@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-TaskDialog::TaskDialog(const QString &caption, const QString &title, const QString &text, Icon icon,
+TaskDialog::TaskDialog(const QString &caption, const QString &title, const QString &text, Dialogs::Icon icon,
                        const QStringList &buttons, QWidget *parent)
     : QDialog(parent)
 {
@@ -14,9 +14,8 @@ TaskDialog::TaskDialog(const QString &caption, const QString &title, const QStri
     setModal(true);
 
     auto *iconLabel = new QLabel(this);
-    iconLabel->setObjectName(QStringLiteral("icon"));
     const QStyle::StandardPixmap pixmap =
-        icon == Icon::Warning ? QStyle::SP_MessageBoxWarning : QStyle::SP_MessageBoxInformation;
+        icon == Dialogs::Icon::Warning ? QStyle::SP_MessageBoxWarning : QStyle::SP_MessageBoxInformation;
     const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     iconLabel->setPixmap(style()->standardIcon(pixmap, nullptr, this).pixmap(size, size));
     iconLabel->setAlignment(Qt::AlignTop);

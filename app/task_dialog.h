@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include "tools/dialogs.h"
+
 class QPushButton;
 
 // A task dialog: main instruction, content, an icon and custom buttons laid
@@ -11,11 +13,10 @@ class QPushButton;
 class TaskDialog : public QDialog {
     Q_OBJECT
 public:
-    enum class Icon { Information, Warning };
     static constexpr int FirstButton = 100;
     static constexpr int Cancelled = 2;
 
-    TaskDialog(const QString &caption, const QString &title, const QString &text, Icon icon,
+    TaskDialog(const QString &caption, const QString &title, const QString &text, Dialogs::Icon icon,
                const QStringList &buttons, QWidget *parent = nullptr);
     QList<QPushButton *> buttons() const { return m_buttons; }
     void reject() override { done(Cancelled); }
