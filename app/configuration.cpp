@@ -47,8 +47,7 @@ bool readPosition(TMainForm &form)
 
 void TMainForm::btnMTzeroClick()
 {
-    // A click during another sequence would interleave its frames with that one.
-    if (m_sequenceRunning)
+    if (configurationBusy())
         return;
     ConfigSequence sequence(*this);
     multiturnZero(*this);
@@ -57,7 +56,7 @@ void TMainForm::btnMTzeroClick()
 
 void TMainForm::btnSTzeroClick()
 {
-    if (Encoder_Error || m_sequenceRunning)
+    if (Encoder_Error || configurationBusy())
         return;
     ConfigSequence sequence(*this);
     const QString offsetFailed = QStringLiteral("Set zero offset failed!");
@@ -106,7 +105,7 @@ void TMainForm::btnSTzeroClick()
 
 void TMainForm::btnResetFactoryClick()
 {
-    if (m_sequenceRunning)
+    if (configurationBusy())
         return;
     ConfigSequence sequence(*this);
     // A reset that never reached the encoder must not be reported as finished.

@@ -48,6 +48,12 @@ private:
 
 void TMainForm::InitTimerTimer()
 {
+    // A configuration sequence owns the port while it waits; a search inside it
+    // would open a port under its later frames, and its end would uncheck the
+    // "Read encoder" that the search had checked. The timer stays armed and
+    // the search runs once the sequence is over.
+    if (m_sequenceRunning)
+        return;
     InitTimer->stop();
     // A window that is closing opens no more ports; a tick that arrives while
     // a run pumps messages must not start a second run on the same port.

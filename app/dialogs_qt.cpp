@@ -2,12 +2,23 @@
 #include <QMessageBox>
 
 #include "app/application.h"
+#include "app/main_form.h"
 #include "app/task_dialog.h"
 #include "tools/dialogs.h"
 
 namespace {
 
-// The real boxes, modal to the active window.
+// Modal to the active window. The update check's dialogs come from a timer,
+// often while another program has the focus: then they belong to the main
+// window, so they do not open behind it or as a window of their own.
+QWidget *owner()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return MainForm;
+}
+
+// The real boxes.
 class QtDialogs final : public Dialogs {
 public:
     void warning(const QString &text) override { box(QMessageBox::Warning, text); }
@@ -19,14 +30,14 @@ public:
     {
         if (buttons.isEmpty())
             return 0;
-        TaskDialog dialog(caption, title, text, icon, buttons, QApplication::activeWindow());
+        TaskDialog dialog(caption, title, text, icon, buttons, owner());
         return dialog.exec();
     }
 
 private:
     static void box(QMessageBox::Icon icon, const QString &text)
     {
-        QMessageBox mb(icon, ApplicationTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox mb(icon, ApplicationTitle(), text, QMessageBox::Ok, owner());
         mb.exec();
     }
 };

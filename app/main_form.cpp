@@ -39,6 +39,13 @@ void TMainForm::connectHandlers()
     // steps; running the handler twice for one change is harmless.
     connect(seDelay, &QSpinBox::textChanged, this, &TMainForm::seDelayChange);
     connect(seDelay->findChild<QLineEdit *>(), &QLineEdit::textChanged, this, &TMainForm::seDelayChange);
+    // Leaving the box puts an out-of-limit text back to the nearest limit
+    // without a change signal when that limit was its value before: without
+    // this the timer would keep the typed interval that the box no longer shows.
+    connect(seDelay, &QAbstractSpinBox::editingFinished, this, [this] {
+        if (m_delayTyped)
+            seDelayChange();
+    });
     connect(btnMTzero, &QPushButton::clicked, this, &TMainForm::btnMTzeroClick);
     connect(btnSTzero, &QPushButton::clicked, this, &TMainForm::btnSTzeroClick);
     connect(btnResetFactory, &QPushButton::clicked, this, &TMainForm::btnResetFactoryClick);

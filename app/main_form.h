@@ -153,12 +153,16 @@ private:
 
     Platform m_platform;
     bool m_destroyed = false;
+    bool m_delayTyped = false;   // the spin box has changed since start
 
 public:
     // Run guards: a discovery run holds polling back; a configuration sequence
     // ignores clicks on the other configuration buttons.
     bool m_searching = false;
     bool m_sequenceRunning = false;
+    // A configuration click that arrives while a sequence or a port search
+    // pumps messages would send its frames into the middle of that one.
+    bool configurationBusy() const { return m_sequenceRunning || m_searching; }
 };
 
 // The one window; routines outside the class reach it through this.

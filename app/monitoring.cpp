@@ -64,11 +64,13 @@ void TMainForm::seDelayChange()
     // negative number would make the timer fire as fast as the event loop runs
     // (or be refused outright), so the last valid interval stays until the
     // text makes sense again.
+    m_delayTyped = true;
     bool ok = false;
     int value = seDelay->cleanText().trimmed().toInt(&ok);
     if (!ok)
         value = seDelay->minimum();
-    if (value <= 0)
+    // The same interval again would only restart the timer.
+    if (value <= 0 || value == TimerBeriEnkoder->interval())
         return;
     TimerBeriEnkoder->setInterval(value);
 }

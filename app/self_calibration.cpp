@@ -52,7 +52,7 @@ SelfCalLamps selfCalLamps(bool finished, quint8 status)
 
 void TMainForm::btnStartSelfCalClick()
 {
-    if (m_sequenceRunning)
+    if (configurationBusy())
         return;
     ConfigSequence sequence(*this);
     const QString readFailed = QStringLiteral("Command \"i\" failed!");

@@ -4,8 +4,10 @@
 #include <QPainter>
 #include <QRadioButton>
 
+// Texts come from the encoder and the manifest too: shown as written, never as markup.
 Label::Label(QWidget *parent) : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
@@ -53,6 +55,7 @@ int SpinEdit::valueFromText(const QString &text) const
 
 Panel::Panel(QWidget *parent) : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
 }

@@ -104,9 +104,11 @@ public:
         if (m_port.bytesAvailable() > 0)
             return m_port.bytesAvailable();
         QDeadlineTimer deadline(qMax(timeoutMs, 0));
-        if (!m_port.waitForReadyRead(qMax(timeoutMs, 0)) && m_port.error() != QSerialPort::NoError &&
-            m_port.error() != QSerialPort::TimeoutError) {
-            // A dead line reports its error at once, every time: sleep out the
+        m_port.waitForReadyRead(qMax(timeoutMs, 0));
+        if (m_port.bytesAvailable() == 0) {
+            // A wait that ends early with nothing to read is a dead line (an
+            // error, or an unplugged adapter that reads end-of-file without
+            // one), and it ends so again at once, every time: sleep out the
             // wait rather than let the caller spin on it.
             m_port.clearError();
             const qint64 left = deadline.remainingTime();

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <memory>
@@ -187,6 +188,7 @@ private slots:
     void pulledCableGivesOneBox_data();
     void pulledCableGivesOneBox();
     void clickDuringSequenceIsIgnored();
+    void searchWaitsForTheSequence();
 };
 
 namespace {
@@ -482,6 +484,29 @@ void ConfigurationTest::clickDuringSequenceIsIgnored()
     // Once the sequence is over the buttons work again.
     f.btnMTzero->click();
     QTRY_COMPARE_WITH_TIMEOUT(letters(b.sim().frames()), QStringLiteral("ZMZMcMM"), 2000);
+}
+
+void ConfigurationTest::searchWaitsForTheSequence()
+{
+    Bench b;
+    QVERIFY(b.openPort());
+    b.sim().setPosition(300);
+    TMainForm &f = *b.form;
+    // The search timer comes due while the sequence waits, as a line lost
+    // elsewhere would arm it.
+    WhenReceived armed(b.sim(), 9, [&f] { f.InitTimer->start(10); });
+    const int listed = f.listCom->count();
+
+    f.btnSTzero->click();
+
+    // No search took the port from under the sequence; it waits for its end.
+    QCOMPARE(b.boxes.calls, QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(letters(b.sim().frames()), QStringLiteral("ZMZMcM"), 2000);
+    QVERIFY(!QByteArray::fromStdString(b.sim().received()).contains('v'));
+    QCOMPARE(f.listCom->count(), listed);
+    QVERIFY(f.ComID != INVALID_HANDLE_VALUE);
+    QVERIFY(f.InitTimer->isActive());
+    f.InitTimer->stop();
 }
 
 QTEST_MAIN(ConfigurationTest)

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -64,6 +65,7 @@ private slots:
     void rejectedAnswers();
     void closingDuringARunStopsIt();
     void otherTicksWaitForTheRun();
+    void configurationClicksWaitForTheRun();
 };
 
 void DiscoveryTest::foundAtEachRate_data()
@@ -232,6 +234,30 @@ void DiscoveryTest::otherTicksWaitForTheRun()
     QTRY_VERIFY_WITH_TIMEOUT(QByteArray::fromStdString(enc.sim().received()).contains("3d"), 3000);
     QVERIFY(w.form->cbBeriEnkoder->isChecked());
     QVERIFY(w.form->ComID != INVALID_HANDLE_VALUE);
+}
+
+void DiscoveryTest::configurationClicksWaitForTheRun()
+{
+    SimFixture silent(silentConfig()), enc;
+    QVERIFY(silent.ok() && enc.ok());
+    Window w({silent.portEntry(), enc.portEntry()});
+    // Clicks while the silent port is being tried: their frames would go to
+    // whatever port the search holds at that moment.
+    QTimer::singleShot(100, w.form.get(), [&] {
+        w.form->btnSTzero->click();
+        w.form->btnMTzero->click();
+        w.form->btnResetFactory->click();
+        w.form->btnStartSelfCal->click();
+    });
+
+    w.form->InitTimerTimer();
+
+    QCOMPARE(QByteArray::fromStdString(silent.sim().received()), QByteArray("vvvvvvv"));
+    QVERIFY(!QByteArray::fromStdString(enc.sim().received()).contains(char(0x9E)));
+    QVERIFY(enc.sim().frames().empty());
+    QCOMPARE(w.dialogs.calls, QStringList());
+    QVERIFY(w.form->cbBeriEnkoder->isChecked());
+    w.form->cbBeriEnkoder->setChecked(false);
 }
 
 QTEST_MAIN(DiscoveryTest)

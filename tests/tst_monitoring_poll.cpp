@@ -127,26 +127,31 @@ private slots:
     // typed until the box loses the focus, which brings it to the nearest limit.
     void typedKeysOutsideTheLimits_data()
     {
+        QTest::addColumn<int>("start");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("whileTyped");
         QTest::addColumn<int>("afterFocusOut");
-        QTest::newRow("above 1000") << "2000" << 2000 << 1000;
-        QTest::newRow("below 10") << "5" << 5 << 10;
+        QTest::newRow("above 1000") << 70 << "2000" << 2000 << 1000;
+        QTest::newRow("below 10") << 70 << "5" << 5 << 10;
         // The lone minus is no number and reads as 10; -5 then keeps that.
-        QTest::newRow("negative") << "-5" << 10 << 10;
-        QTest::newRow("far above") << "99999" << 99999 << 1000;
-        QTest::newRow("inside") << "250" << 250 << 250;
+        QTest::newRow("negative") << 70 << "-5" << 10 << 10;
+        QTest::newRow("far above") << 70 << "99999" << 99999 << 1000;
+        QTest::newRow("inside") << 70 << "250" << 250 << 250;
+        // Brought back to the value it had: the box itself signals no change.
+        QTest::newRow("below 10, back to 10") << 10 << "5" << 5 << 10;
+        QTest::newRow("above 1000, back to 1000") << 1000 << "10000" << 10000 << 1000;
     }
 
     void typedKeysOutsideTheLimits()
     {
+        QFETCH(int, start);
         QFETCH(QString, keys);
         QFETCH(int, whileTyped);
         QFETCH(int, afterFocusOut);
         Window w;
         TMainForm &f = *w.form;
-        f.seDelay->setValue(70);
-        QCOMPARE(f.TimerBeriEnkoder->interval(), 70);
+        f.seDelay->setValue(start);
+        QCOMPARE(f.TimerBeriEnkoder->interval(), start);
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window()));
         f.seDelay->setFocus();

@@ -39,7 +39,10 @@ qint32 toDateNumber(const QDate &d)
 std::unique_ptr<QSettings> openStore()
 {
     const QString organization = UpdateRegistryKey.section(QLatin1Char('\\'), -1);
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization);
+    auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization);
+    // The value is the user's alone: a system-wide file must not answer for it.
+    store->setFallbacksEnabled(false);
+    return store;
 }
 
 // The settings file holds text; anything but a decimal 32-bit integer is refused

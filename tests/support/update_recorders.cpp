@@ -1,6 +1,7 @@
 #include "tests/support/update_recorders.h"
 
 #include <QDir>
+#include <QNetworkProxy>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -51,6 +52,13 @@ QString isolateUpdateSettings()
     QStandardPaths::setTestModeEnabled(true);
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QDir().mkpath(dir);
+    // Nothing a test does may leave this machine: the probes and the manifest
+    // point at loopback until a test sets its own, and a proxy from the
+    // environment is not used.
+    ProbeHost1 = QStringLiteral("127.0.0.1");
+    ProbeHost2 = QStringLiteral("127.0.0.2");
+    ManifestUrl = QStringLiteral("https://127.0.0.1:9/software-manifest.csv");
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     return dir;
 }
 

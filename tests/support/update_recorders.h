@@ -23,6 +23,7 @@ public:
 
 // Runs the tests' settings in a private HOME in Qt's test mode, so that no real
 // preference is read or written. Call in initTestCase, before any QSettings.
+// Points the probes and the manifest at loopback.
 // Returns the folder that holds the per-user settings files.
 QString isolateUpdateSettings();
 
