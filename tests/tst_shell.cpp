@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtTest>
@@ -10,8 +11,10 @@
 #include "link/serial_channel.h"
 #include "tests/support/sim_fixture.h"
 #include "tests/support/test_doubles.h"
+#include "tests/support/update_recorders.h"
 #include "tools/terminating.h"
 #include "update/software_update_check.h"
+#include "update/update_preference.h"
 
 class ShellTest : public QObject {
     Q_OBJECT
@@ -241,6 +244,30 @@ private slots:
     {
         QTimer::singleShot(0, this, [] { throw std::runtime_error("Division by zero"); });
         QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.calls, QStringList{"error: Division by zero."}, 5000);
+    }
+
+    // The start-up timer fires once, switches itself off and runs the check,
+    // which reports through the window's status label; it never runs again.
+    void startupTimerRunsTheCheckOnce()
+    {
+        isolateUpdateSettings();
+        ProgramName = QStringLiteral("Corvane_for_Palvo_Zivaz_Uvezud");
+        WriteUpdatePreference(0);   // "never": the check ends before any network step
+        auto channel = createSerialPortChannel();
+        auto form = std::make_unique<TMainForm>(Platform{channel.get(), &m_noPorts});
+        form->InitTimer->stop();
+        QCOMPARE(form->tmrStartup->interval(), 10000);
+        QVERIFY(form->tmrStartup->isActive());
+        form->tmrStartup->start(20);
+
+        QTRY_COMPARE_WITH_TIMEOUT(form->lblSWupdateCheckStatus->text(), QStringLiteral("Update check skipped."),
+                                  5000);
+        QVERIFY(!form->tmrStartup->isActive());
+        form->setStatusText(QString());
+        form->tmrStartup->start(20);
+        QTest::qWait(200);
+        QCOMPARE(form->lblSWupdateCheckStatus->text(), QString());
+        QCOMPARE(m_dialogs.calls, QStringList());
     }
 };
 
