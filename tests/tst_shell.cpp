@@ -75,6 +75,18 @@ private slots:
         QCOMPARE(form.Multiturn, quint8(0));
         QCOMPARE(form.kot, 0.0f);
         QCOMPARE(form.commandIndex(), quint8(0));
+        QCOMPARE(form.rxBuffer(), QByteArray());
+        QCOMPARE(form.bufDisp(), quint8(0));
+        QCOMPARE(form.temperatura(), qint16(0));
+        QCOMPARE(form.prebrana_serijska, QByteArray());
+        QCOMPARE(form.prebran_ident, QByteArray());
+        QCOMPARE(form.FWverzijaStr, QByteArray());
+        QCOMPARE(form.resolucija_bitov, quint8(0));
+        QCOMPARE(form.Singleturn_maska, 0u);
+        QCOMPARE(form.MTST_value, qint64(0));
+        QCOMPARE(form.ST_value, 0);
+        QCOMPARE(form.MT_value, qint16(0));
+        QCOMPARE(form.Encoder_Error, false);
         QCOMPARE(ProgramName, QStringLiteral("Corvane_for_Palvo_Zivaz_Uvezud"));
         QVERIFY(form.InitTimer->isActive());
         QCOMPARE(form.InitTimer->interval(), 200);
