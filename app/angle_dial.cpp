@@ -5,6 +5,7 @@
 #include <QPen>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <stdexcept>
 
 #include "app/colors.h"
@@ -29,7 +30,7 @@ qint16 radius(int width)
 // from three o'clock, as the arc call wants it (screen y grows downwards).
 double radialDegrees(int r, int x, int y)
 {
-    return std::atan2(double(r - y), double(x - r)) * 180.0 / M_PI;
+    return std::atan2(double(r - y), double(x - r)) * 180.0 / std::numbers::pi;
 }
 
 void drawLabel(QPainter &canvas, int left, int top, const QString &text)
