@@ -25,6 +25,11 @@ TMainForm::TMainForm(const Platform &platform, QWidget *parent) : QWidget(parent
 TMainForm::~TMainForm()
 {
     FormDestroy();
+    // Tearing the window down moves the focus and hides the controls, and their
+    // signals (the spin box's editingFinished, for one) must not reach a window
+    // that is already half gone.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
     if (MainForm == this)
         MainForm = nullptr;
 }
