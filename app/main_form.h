@@ -156,8 +156,9 @@ private:
     bool m_delayTyped = false;   // the spin box has changed since start
 
 public:
-    // Run guards: a discovery run holds polling back; a configuration sequence
-    // ignores clicks on the other configuration buttons.
+    // Run guards: a discovery run holds polling and configuration clicks back;
+    // a configuration sequence holds back the other configuration buttons and
+    // the search.
     bool m_searching = false;
     bool m_sequenceRunning = false;
     // A configuration click that arrives while a sequence or a port search
